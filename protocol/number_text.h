@@ -1,0 +1,17 @@
+#pragma once
+// Number reading (Val) and number text (S) as every conversion of the tool
+// uses them.
+#include <QString>
+
+namespace tune_cmd {
+// The number a text begins with. Blanks, tabs and line feeds are ignored
+// wherever they stand; reading stops at the first character that cannot
+// continue a decimal number (sign, digits, one point, exponent E/e with sign
+// and digits). A text that does not begin with a number gives 0.
+double Val(const QString& text);
+// True when the text begins with a number at all (Val is then meaningful).
+bool BEGINS_WITH_NUMBER(const QString& text);
+// Decimal text of a number: at most 15 significant digits, "." as decimal
+// separator, "-" for negatives, no point for integral values, no blanks.
+QString S(double x);
+}  // namespace tune_cmd

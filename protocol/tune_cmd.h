@@ -1,0 +1,32 @@
+#pragma once
+// The tune_cmd module: serial link, reply field readers, and one routine per
+// controller command.
+#include <QString>
+
+#include "protocol/exchange.h"
+#include "protocol/number_text.h"
+#include "serial/field_readers.h"
+#include "serial/link.h"
+#include "serial/yield.h"
+
+namespace tune_cmd {
+// Status "?": position into fast_pos, busy/ready into fast_status.
+void CMD_STATUS();
+// S: True when the exchange failed.
+bool CMD_S();
+// M: refused by the controller in absolute mode.
+void CMD_M();
+// V: firmware version into firm_version; True when the exchange failed.
+bool CMD_VERSION();
+
+// Calibration commands of the CALIBRATION window.
+void CMD_CALIB_360();
+void CMD_CALIB_DEFAULT();
+void CMD_CALIB_ANGLE();
+void CMD_CALIB_FACTOR();
+
+// Communication monitor.
+void MONITOR_LOOP();
+void SHOW_STATUS_REPLY();
+void SHOW_RAW_REPLY();
+}  // namespace tune_cmd

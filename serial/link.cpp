@@ -1,0 +1,114 @@
+#include "serial/link.h"
+
+#include <QTimer>
+
+#include "app/myVar.h"
+#include "serial/yield.h"
+#include "ui/msgbox.h"
+
+namespace tune_cmd {
+namespace {
+SerialComm* comm_ = nullptr;
+QTimer* timer_ = nullptr;
+bool link_lost_ = false;
+bool link_lost_told_ = false;
+int lost_port_ = 0;
+
+QString lost_text() {
+  return QStringLiteral("COM PORT # %1 LOST: the serial device hung up or was unplugged!")
+      .arg(lost_port_);
+}
+
+// "ERROR OPENING COM PORT #" and the number with a blank in front of it,
+// a negative number carrying its minus sign in place of the blank.
+QString open_error_text() {
+  const int n = myVar::com_port_number;
+  return QStringLiteral("ERROR OPENING COM PORT #") + (n < 0 ? QString::number(n)
+                                                             : " " + QString::number(n));
+}
+}  // namespace
+
+void ATTACH(SerialComm* comm, QTimer* timer) {
+  comm_ = comm;
+  timer_ = timer;
+  QObject::connect(comm, &SerialComm::linkLost, comm, [] {
+    link_lost_ = true;
+    link_lost_told_ = false;
+    lost_port_ = comm_ ? comm_->commPort() : 0;
+    // Every wait ends as after a time-out; the port is already closed.
+    myVar::reply_timeout = true;
+  });
+}
+
+SerialComm* MSComm1() { return comm_; }
+QTimer* Timer1() { return timer_; }
+
+void TIMER_ON() {
+  if (timer_ && !timer_->isActive()) timer_->start();
+}
+
+void TIMER_OFF() {
+  if (timer_) timer_->stop();
+}
+
+void Timer1_Timer() { myVar::reply_timeout = true; }
+
+bool OPEN_COM() {
+  bool failed = false;
+  if (myVar::configure_port) {
+    failed = !comm_->setCommPort(myVar::com_port_number) ||
+             !comm_->setSettings(QStringLiteral("9600,N,8,1"));
+    if (!failed) {
+      comm_->setInputLen(1);
+      comm_->setInBufferSize(4096);
+      failed = !comm_->setPortOpen(true);
+    }
+  } else if (!comm_->portOpen()) {
+    failed = !comm_->setPortOpen(true);
+  }
+  if (failed) {
+    ui::MsgBox(open_error_text());
+    return true;
+  }
+  // A port opened afresh starts a new life of the link.
+  link_lost_ = false;
+  link_lost_told_ = false;
+  return false;
+}
+
+void CLOSE_COM() {
+  if (comm_->portOpen()) comm_->setPortOpen(false);
+}
+
+QString READ_PORT() { return QString::fromLatin1(comm_->input()); }
+
+QString GET_CHAR() {
+  TIMER_ON();
+  myVar::rx_buffer.clear();
+  do {
+    YIELD();
+    myVar::rx_buffer += READ_PORT();
+  } while (myVar::rx_buffer.isEmpty() && !myVar::reply_timeout);
+  TIMER_OFF();
+  return myVar::reply_timeout ? QString() : myVar::rx_buffer;
+}
+
+void REPORT(const QString& text) {
+  if (link_lost_) {
+    if (!link_lost_told_) {
+      link_lost_told_ = true;
+      ui::MsgBox(lost_text());
+    }
+    return;
+  }
+  ui::MsgBox(text);
+}
+
+void END_LINK_REPORT() {
+  if (link_lost_ && !link_lost_told_) ui::MsgBox(lost_text());
+  link_lost_ = false;
+  link_lost_told_ = false;
+}
+
+bool LINK_LOST() { return link_lost_; }
+}  // namespace tune_cmd

@@ -1,0 +1,119 @@
+#pragma once
+// The simulated CBOX: its state, the frames it receives and the replies it
+// sends, with the faults applied.
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "faults.h"
+#include "output_queue.h"
+
+// The controller's fifteen parameters, in the order of the parameter write and
+// of fields 3 to 17 of the parameter read. Times are ticks of 1.64 ms.
+struct Params {
+  long long stop_mode = 1;  // 0 north-stop, 1 south-stop, 2 absolute
+  long long lower_limit = 0;
+  long long upper_limit = 500;
+  long long inv_delay = 1829;
+  long long pwm_on = 1;
+  long long pwm_a = 30;  // on-time at maximum duty
+  long long pwm_b = 0;   // off-time at maximum duty
+  long long ramp = 10;
+  long long pwm_c = 15;  // minimum on-time
+  long long optimize = 1;
+  long long pres_delay = 1829;
+  long long offset = 0;
+  long long mot_check = 0;
+  long long check_angle = 2;
+  long long rot_timeout = 3049;
+};
+
+// A multi-step dialogue that takes over the received characters (the W
+// command's value lines).
+class Dialogue {
+ public:
+  virtual ~Dialogue() = default;
+  // One received line, without its CR. Returns false when the dialogue is over.
+  virtual bool on_line(const std::string& line) = 0;
+};
+
+class Controller {
+ public:
+  using Handler = std::function<void(Controller&, const std::string& data)>;
+
+  Controller();
+
+  // State.
+  Params params;
+  long long position = 0;      // degrees
+  long long target = -1;       // go-to target, -1 when none
+  double speed = 30.0;         // degrees per second while turning
+  bool busy = false;           // the rotator is turning
+  bool absolute_mode = false;  // M is refused in absolute mode
+  long long version = 323;
+  long long dip = 0;
+  long long cal_factor = 1234;
+  // Raw text for a field of the parameter read (1..19), in place of the value.
+  std::map<int, std::string> raw_fields;
+
+  Faults faults;
+  OutputQueue out;
+
+  // Received characters, as they came.
+  void on_bytes(const char* data, std::size_t n);
+  // Everything received since the last take_received().
+  std::string take_received();
+
+  // Sends a reply to the command `code`, faults applied.
+  void reply(char code, const Reply& r);
+  // Sends characters without faults (dialogue prompts, raw test input).
+  void send_raw(const std::string& bytes, bool frame = false);
+  void start_dialogue(std::unique_ptr<Dialogue> d) { dialogue_ = std::move(d); }
+
+  void on(char code, Handler h) { handlers_[code] = std::move(h); }
+  // Periodic work (turning, streams): called often while needs_ticks().
+  void tick(Clock::time_point now);
+  bool needs_ticks() const;
+  void add_ticker(std::function<void(Controller&, Clock::time_point)> t,
+                  std::function<bool(const Controller&)> active) {
+    tickers_.push_back({std::move(t), std::move(active)});
+  }
+
+  // Unsolicited status frames: every `ms` milliseconds, or back to back at
+  // the full wire rate (flood).
+  void stream_status(double ms) { stream_ms_ = ms; flood_ = false; next_stream_ = Clock::now(); }
+  void stream_flood() { flood_ = true; stream_ms_ = 0; }
+  void stream_off() { flood_ = false; stream_ms_ = 0; }
+  bool streaming() const { return flood_ || stream_ms_ > 0; }
+  std::function<Reply(Controller&)> status_frame;  // set by the status command
+
+  long long frames_sent = 0;
+  long long frames_received = 0;
+  std::string log_path;
+
+ private:
+  void dispatch(const std::string& frame);
+  std::map<char, Handler> handlers_;
+  std::unique_ptr<Dialogue> dialogue_;
+  std::string frame_;
+  bool in_frame_ = false;
+  std::string line_;
+  std::string received_;
+  struct Ticker {
+    std::function<void(Controller&, Clock::time_point)> run;
+    std::function<bool(const Controller&)> active;
+  };
+  std::vector<Ticker> tickers_;
+  double stream_ms_ = 0;
+  bool flood_ = false;
+  Clock::time_point next_stream_{};
+};
+
+// Zero-padded five-digit field; a negative value as "-" and five digits.
+std::string field5(long long v);
+std::string field3(long long v);
+
+// Command handlers, one file each.
+void register_status(Controller& c);

@@ -1,0 +1,69 @@
+#include "tests/harness/bench.h"
+
+#include <QTimer>
+
+#include "app/myVar.h"
+#include "protocol/tune_cmd.h"
+
+MsgCapture::MsgCapture() {
+  ui::set_msgbox_hook([this](const ui::MsgBoxRequest& r) {
+    boxes_.push_back(r);
+    if (r.buttons & QMessageBox::Yes) {
+      if (answers_.empty()) return QMessageBox::No;
+      const auto a = answers_.front();
+      answers_.pop_front();
+      return a;
+    }
+    return QMessageBox::Ok;
+  });
+}
+
+MsgCapture::~MsgCapture() { ui::set_msgbox_hook(nullptr); }
+
+QStringList MsgCapture::texts() const {
+  QStringList out;
+  for (const auto& b : boxes_) out << b.text;
+  return out;
+}
+
+Bench::Bench(const QStringList& sim_args, int port, bool configure) {
+  old_dir_ = QDir::currentPath();
+  sim_ = std::make_unique<SimProcess>(port, sim_args);
+  QDir::setCurrent(sim_->dir());
+  myVar::com_port_number = static_cast<std::int16_t>(port);
+  myVar::reply_timeout = false;
+  myVar::configure_port = false;
+  myVar::fill_set_fields = false;
+  window_ = std::make_unique<velta>();
+  if (configure) configurePort();
+}
+
+Bench::~Bench() {
+  window_.reset();
+  sim_.reset();
+  QDir::setCurrent(old_dir_);
+}
+
+void Bench::setReplyPeriod(int ms) { window_->Timer1->setInterval(ms); }
+
+bool Bench::configurePort() {
+  myVar::configure_port = true;
+  const bool failed = tune_cmd::OPEN_COM();
+  myVar::configure_port = false;
+  tune_cmd::CLOSE_COM();
+  return !failed;
+}
+
+void later(int ms, std::function<void()> f) { QTimer::singleShot(ms, std::move(f)); }
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTest>
+
+int run_velta_tests(int argc, char** argv, QObject* tests) {
+  QApplication app(argc, argv);
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QApplication::setPalette(QApplication::style()->standardPalette());
+  return QTest::qExec(tests, argc, argv);
+}

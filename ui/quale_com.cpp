@@ -1,0 +1,1 @@
+// Port chooser window: not built yet.

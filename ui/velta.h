@@ -1,0 +1,136 @@
+#pragma once
+// The main window: the whole working surface of the tool.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QWidget>
+
+#include "serial/serial_comm.h"
+
+class velta : public QWidget {
+  Q_OBJECT
+ public:
+  explicit velta(QWidget* parent = nullptr);
+  ~velta() override;
+
+  // Window caption: "KOR.DEL.VAN.", 23 blanks, "CONTROL BOX SETTINGS - V3.23.1".
+  static const QString CAPTION;
+
+  // Controls outside the groups.
+  QPushButton* calib;
+  QPushButton* command_v;
+  QLineEdit* firm_version;
+  QPushButton* command_s;
+  QPushButton* command_c;
+  QPushButton* command_qm;
+
+  // "PARAMETERS SET"
+  QGroupBox* Frame1;
+  QLineEdit* pwm_period;
+  QLineEdit* pwm_max_duty;
+  QLineEdit* pwm_min_duty;
+  QLineEdit* ramp;
+  QLineEdit* lower_limit;
+  QLineEdit* upper_limit;
+  QLineEdit* inv_delay;
+  QLineEdit* pres_delay;
+  QLineEdit* rot_timeout;
+  QLineEdit* offset_write;
+  QLineEdit* check_angle_write;
+  QPushButton* write_mode;
+  QPushButton* set_default;
+  QCheckBox* pwm_on;
+  QCheckBox* optimize;
+  QCheckBox* mot_check;
+  QRadioButton* south_stop;
+  QRadioButton* north_stop;
+
+  // "PARAMETERS READ"
+  QGroupBox* info_read;
+  QLineEdit* read_pwm_period;
+  QLineEdit* read_pwm_max_duty;
+  QLineEdit* read_pwm_min_duty;
+  QLineEdit* read_ramp;
+  QLineEdit* read_lower_limit;
+  QLineEdit* read_upper_limit;
+  QLineEdit* read_inv_delay;
+  QLineEdit* read_pres_delay;
+  QLineEdit* read_rot_timeout;
+  QLineEdit* mode_msg;
+  QLabel* label_dipsw;
+  QLineEdit* dipsw;
+  QLineEdit* offset_read;
+  QLineEdit* optimize_msg;
+  QLineEdit* pwm_msg;
+  QLineEdit* curr_pos;
+  QLineEdit* cbox_status;
+  QLineEdit* cal_fact;
+  QLineEdit* mot_check_msg;
+  QLineEdit* check_angle;
+  QPushButton* read_info;
+
+  // "GOTO"
+  QGroupBox* go_to;
+  QPushButton* execute;
+  QLineEdit* go_to_angle;
+  QLineEdit* goto_replay;
+  QPushButton* fast_stop;
+  QPushButton* soft_stop;
+
+  // "COMMUNICATION MONITOR"
+  QGroupBox* Frame2;
+  QPushButton* cmd_monitor;
+  QLineEdit* fast_pos;
+  QLineEdit* fast_status;
+  QPushButton* clr_reply;
+  QPlainTextEdit* cbox_reply_text;
+
+  // "COMM PORT"
+  QGroupBox* COM;
+  QLineEdit* com_port;
+
+  // Non-visual parts: the reply timer and the serial control.
+  QTimer* Timer1;
+  SerialComm* MSComm1;
+
+  // Start-up and shutdown. Form_Unload sets cancel to 1 to keep the window open.
+  void Form_Load();
+  void Form_Unload(int& cancel);
+
+ public slots:
+  void calib_Click();
+  void command_v_Click();
+  void command_qm_Click();
+  void command_c_Click();
+  void command_s_Click();
+  void cmd_monitor_Click();
+  void clr_reply_Click();
+  void read_info_Click();
+  void write_mode_Click();
+  void set_default_Click();
+  void execute_Click();
+  void fast_stop_Click();
+  void soft_stop_Click();
+  void go_to_angle_Change();
+  void offset_write_Change();
+  void pwm_min_duty_Change();
+  void lower_limit_Change();
+  void upper_limit_Change();
+  void Timer1_Timer();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void build();
+  void wire();
+};
+
+// The one main window of the program (it lives from start to end).
+velta& velta_form();
+bool velta_exists();
