@@ -1,5 +1,6 @@
 #include "control.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -118,7 +119,11 @@ std::string run_control(Controller& c, const std::string& line, bool* quit, bool
   }
   if (cmd == "stats")
     return "ok sent=" + std::to_string(c.frames_sent) + " received=" +
-           std::to_string(c.frames_received) + " queued=" + std::to_string(c.out.size());
+           std::to_string(c.frames_received) + " queued=" + std::to_string(c.out.size()) +
+           " last_sent_ns=" +
+           std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              c.out.last_sent().time_since_epoch())
+                              .count());
   if (cmd == "hangup") {
     *hangup = true;
     return "ok";

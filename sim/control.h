@@ -14,7 +14,8 @@
 //   rx                  "ok HEX" of everything received since the last rx
 //   send HEX            send these characters as they are
 //   stream status MS | stream flood | stream off
-//   stats               "ok sent=N received=N queued=N"
+//   stats               "ok sent=N received=N queued=N last_sent_ns=T" (T on the
+//                       monotonic clock: when the last character left)
 //   hangup              hang the line up now (a new pty takes its place)
 //   quit
 #include <string>
