@@ -2,9 +2,8 @@
 # Installs what building and testing the tool needs on a Debian machine,
 # only what is missing (apt-get; run as root or with sudo available).
 set -euo pipefail
-need=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev)
+need=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev clang libclang-rt-14-dev)
 [[ "${1:-}" == "--with-xvfb" ]] && need+=(xvfb xauth)
-[[ "${1:-}" == "--with-fuzz" ]] && need+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
