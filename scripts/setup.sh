@@ -3,7 +3,7 @@
 # only what is missing (apt-get; run as root or with sudo available).
 set -euo pipefail
 need=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev clang libclang-rt-14-dev)
-[[ "${1:-}" == "--with-xvfb" ]] && need+=(xvfb xauth)
+[[ "${1:-}" == "--with-xvfb" ]] && need+=(xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -273,6 +273,28 @@ void velta::build() {
   column->addWidget(command_c);
   column->addWidget(command_qm);
   grid->addLayout(column, 0, 2, 3, 1);
+
+  // A screen reader names each box by the label beside it and its frame, so
+  // that "PWM:period" of the set and of the read stay apart.
+  for (QGroupBox* g : findChildren<QGroupBox*>()) {
+    for (QLabel* l : g->findChildren<QLabel*>()) {
+      if (l->buddy() && l->buddy()->accessibleName().isEmpty())
+        l->buddy()->setAccessibleName(l->text() + QStringLiteral(" (") + g->title() + QStringLiteral(")"));
+    }
+  }
+
+  // Keyboard order: the parameter set row by row, its options and buttons,
+  // the read-outs, the go-to, the monitor, then the right-hand column.
+  const QList<QWidget*> order = {
+      pwm_period, pwm_max_duty, pwm_min_duty, ramp, lower_limit, upper_limit, inv_delay, pres_delay,
+      rot_timeout, offset_write, check_angle_write, pwm_on, optimize, mot_check, south_stop, north_stop,
+      write_mode, set_default, read_info, read_pwm_period, read_pwm_max_duty, read_pwm_min_duty,
+      read_ramp, read_lower_limit, read_upper_limit, read_inv_delay, read_pres_delay, read_rot_timeout,
+      mode_msg, dipsw, offset_read, optimize_msg, pwm_msg, curr_pos, cbox_status, cal_fact,
+      mot_check_msg, check_angle, execute, go_to_angle, goto_replay, fast_stop, soft_stop, cmd_monitor,
+      fast_pos, fast_status, clr_reply, cbox_reply_text, com_port, calib, command_v, firm_version,
+      command_s, command_c, command_qm};
+  for (int i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
 void velta::wire() {
