@@ -18,6 +18,8 @@ std::string field3(long long v) {
 
 Controller::Controller() {
   register_status(*this);
+  register_s_m_v(*this);
+  register_read(*this);
 }
 
 void Controller::on_bytes(const char* data, std::size_t n) {

@@ -117,3 +117,5 @@ std::string field3(long long v);
 
 // Command handlers, one file each.
 void register_status(Controller& c);
+void register_s_m_v(Controller& c);
+void register_read(Controller& c);

@@ -13,7 +13,13 @@ Clock::duration ms(double v) {
 Clock::duration OutputQueue::until_due(Clock::time_point now) const {
   if (items_.empty()) return Clock::duration::max();
   Clock::time_point due = std::max(now, next_free_);
-  if (items_.front().pause_ms > 0) due = std::max(now, next_free_) + ms(items_.front().pause_ms);
+  if (items_.front().pause_ms > 0) {
+    if (!pause_armed_) {
+      pause_until_ = due + ms(items_.front().pause_ms);
+      pause_armed_ = true;
+    }
+    due = pause_until_;
+  }
   return due > now ? due - now : Clock::duration::zero();
 }
 
@@ -25,6 +31,7 @@ void OutputQueue::pump(int fd, Clock::time_point now, const std::function<void()
     if (item.pause_ms > 0) {
       // The pause has been waited out once the item is due.
       item.pause_ms = 0;
+      pause_armed_ = false;
       next_free_ = now;
     }
     if (item.hangup) {

@@ -22,7 +22,10 @@ class OutputQueue {
   void set_pacing(bool on) { pacing_ = on; }
   bool pacing() const { return pacing_; }
   void push(const OutItem& item) { items_.push_back(item); }
-  void clear() { items_.clear(); }
+  void clear() {
+    items_.clear();
+    pause_armed_ = false;
+  }
   bool empty() const { return items_.empty(); }
   std::size_t size() const { return items_.size(); }
 
@@ -40,4 +43,8 @@ class OutputQueue {
   bool pacing_ = true;
   Clock::time_point next_free_{};  // when the line is free for the next character
   Clock::time_point last_sent_{};
+  // The end of the pause before the front character, fixed when that pause
+  // is first looked at, so that later polls do not push it further away.
+  mutable bool pause_armed_ = false;
+  mutable Clock::time_point pause_until_{};
 };

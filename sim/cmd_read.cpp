@@ -1,0 +1,58 @@
+// L: the parameter read. Position, busy/ready, the fifteen parameters in the
+// order of the parameter write, the DIP switches and the calibration factor,
+// each field replaceable by raw text for tests.
+#include <string>
+
+#include "controller.h"
+
+namespace {
+// The controller keeps the offset in a 16-bit count: a negative offset goes
+// out as its two's complement (-70 as 65466).
+long long offset_count(long long offset) { return offset < 0 ? (offset & 0xFFFF) : offset; }
+
+Reply read_reply(Controller& c) {
+  const Params& p = c.params;
+  const bool busy = c.busy || c.faults.busy_for('L');
+  const std::string values[19] = {
+      field5(c.position),
+      busy ? "B" : "R",
+      field5(p.stop_mode),
+      field5(p.lower_limit),
+      field5(p.upper_limit),
+      field5(p.inv_delay),
+      field5(p.pwm_on),
+      field5(p.pwm_a),
+      field5(p.pwm_b),
+      field5(p.ramp),
+      field5(p.pwm_c),
+      field5(p.optimize),
+      field5(p.pres_delay),
+      field5(offset_count(p.offset)),
+      field5(p.mot_check),
+      field5(p.check_angle),
+      field5(p.rot_timeout),
+      field5(c.dip),
+      field5(c.cal_factor),
+  };
+  Reply r;
+  r.bytes = "\x02" "A,L,";
+  for (int n = 1; n <= 19; ++n) {
+    if (n > 1) r.bytes += ',';
+    const auto raw = c.raw_fields.find(n);
+    const std::string& text = raw != c.raw_fields.end() ? raw->second : values[n - 1];
+    if (n == 1) {
+      r.field_pos = static_cast<int>(r.bytes.size());
+      r.field_len = static_cast<int>(text.size());
+    } else if (n == 2) {
+      r.state_pos = static_cast<int>(r.bytes.size());
+    }
+    r.bytes += text;
+  }
+  r.bytes += '\r';
+  return r;
+}
+}  // namespace
+
+void register_read(Controller& c) {
+  c.on('L', [](Controller& c, const std::string&) { c.reply('L', read_reply(c)); });
+}
