@@ -20,6 +20,8 @@ Controller::Controller() {
   register_status(*this);
   register_s_m_v(*this);
   register_read(*this);
+  register_goto(*this);
+  register_calib(*this);
 }
 
 void Controller::on_bytes(const char* data, std::size_t n) {

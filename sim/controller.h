@@ -119,3 +119,5 @@ std::string field3(long long v);
 void register_status(Controller& c);
 void register_s_m_v(Controller& c);
 void register_read(Controller& c);
+void register_goto(Controller& c);
+void register_calib(Controller& c);
