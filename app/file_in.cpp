@@ -1,1 +1,111 @@
-// Settings file: not built yet.
+#include "app/file_in.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+#include "app/myVar.h"
+#include "protocol/number_text.h"
+#include "ui/msgbox.h"
+#include "ui/quale_com.h"
+#include "ui/velta.h"
+
+namespace file_in {
+namespace {
+// The user hears once per run that the number cannot be stored.
+bool write_warning_given = false;
+
+// The number text of a line read back: blanks around it allowed, nothing else.
+bool parse_stored_number(QString text, double& out) {
+  text = text.trimmed();  // also drops the LF a lone-LF line keeps
+  static const QRegularExpression number(
+      QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+  if (!number.match(text).hasMatch()) return false;
+  out = tune_cmd::Val(text);
+  return std::isfinite(out);
+}
+}  // namespace
+
+QByteArray SETTINGS_LINE(int number) {
+  // A blank where the minus sign of a negative number would stand, the
+  // digits, one blank, CR LF.
+  QByteArray line = number < 0 ? QByteArray("-") : QByteArray(" ");
+  line += QByteArray::number(std::abs(number));
+  line += " \r\n";
+  return line;
+}
+
+void RESET_WRITE_WARNING() { write_warning_given = false; }
+
+bool WRITE_SETTINGS() {
+  const QString text = velta_form().com_port->text().trimmed();
+  // Nearest whole number, a half going to the even neighbour.
+  const int old_mode = std::fegetround();
+  std::fesetround(FE_TONEAREST);
+  const double rounded = std::nearbyint(tune_cmd::Val(text));
+  std::fesetround(old_mode);
+  if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
+        rounded <= std::numeric_limits<std::int16_t>::max())) {
+    ui::MsgBox(QStringLiteral("The port number %1 is not valid: it must lie from -32768 to "
+                              "32767. The port number %2 is kept.")
+                   .arg(text, QString::number(myVar::com_port_number)));
+    return true;
+  }
+  myVar::com_port_number = static_cast<std::int16_t>(rounded);
+
+  // Written beside the file and renamed into place, so that a failure on the
+  // way never leaves a damaged settings file behind.
+  QSaveFile file(QString::fromLatin1(SETTINGS_FILE));
+  bool written = file.open(QIODevice::WriteOnly);
+  if (written) {
+    const QByteArray line = SETTINGS_LINE(myVar::com_port_number);
+    written = file.write(line) == line.size() && file.commit();
+  }
+  if (!written && !write_warning_given) {
+    write_warning_given = true;
+    ui::MsgBox(QStringLiteral("The settings file velta.ini cannot be written in %1: the port "
+                              "number %2 holds for this run only.")
+                   .arg(QDir::toNativeSeparators(QDir::currentPath()))
+                   .arg(myVar::com_port_number));
+  }
+  return false;
+}
+
+QString READ_INI_LINE(QFile& file) {
+  QString text;
+  char c = 0;
+  while (!file.atEnd() && file.getChar(&c)) {
+    if (c == '\r') {
+      char dropped = 0;
+      file.getChar(&dropped);  // the character after a CR goes with it
+      if (dropped == '\n') break;
+      continue;
+    }
+    text += QChar::fromLatin1(c);
+    if (c == '\n') break;
+  }
+  return text;
+}
+
+Settings READ_SETTINGS() {
+  QFile file(QString::fromLatin1(SETTINGS_FILE));
+  if (!file.exists()) return Settings::missing;
+  if (!file.open(QIODevice::ReadOnly)) return Settings::unreadable;
+  double number = 0;
+  const bool ok = parse_stored_number(READ_INI_LINE(file), number);
+  file.close();
+  if (!ok) return Settings::unreadable;
+  const QString shown = tune_cmd::S(number);
+  if (quale_com* chooser = quale_com_form()) {
+    chooser->com_port->setText(shown);
+    velta_form().com_port->setText(chooser->com_port->text());
+  } else {
+    velta_form().com_port->setText(shown);
+  }
+  return Settings::read;
+}
+}  // namespace file_in

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   QApplication::setPalette(QApplication::style()->standardPalette());
   velta window;
   window.Form_Load();
+  if (window.end_requested) return 0;
   window.show();
   return app.exec();
 }

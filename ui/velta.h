@@ -101,6 +101,9 @@ class velta : public QWidget {
   // Start-up and shutdown. Form_Unload sets cancel to 1 to keep the window open.
   void Form_Load();
   void Form_Unload(int& cancel);
+  // Set by Form_Load when the user closed the port chooser without ACCEPT:
+  // the program ends without showing the main window.
+  bool end_requested = false;
 
  public slots:
   void calib_Click();

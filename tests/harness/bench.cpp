@@ -62,6 +62,19 @@ void later(int ms, std::function<void()> f) {
   QTimer::singleShot(ms, context, std::move(f));
 }
 
+#include <QFile>
+
+QByteArray settings_file() {
+  QFile f(QStringLiteral("velta.ini"));
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");
+}
+
+void put_settings_file(const QByteArray& bytes) {
+  QFile f(QStringLiteral("velta.ini"));
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+    qFatal("cannot write velta.ini");
+}
+
 #include <QApplication>
 #include <QStyle>
 #include <QStyleFactory>

@@ -55,6 +55,11 @@ class Bench {
 // doing then (a click during a running exchange).
 void later(int ms, std::function<void()> f);
 
+// velta.ini in the working directory as bytes ("<none>" when there is none),
+// and a velta.ini made of the given bytes.
+QByteArray settings_file();
+void put_settings_file(const QByteArray& bytes);
+
 // main() of a test program: the application as the tool sets it up (the
 // graphical button style, so button colours show), then the test class.
 int run_velta_tests(int argc, char** argv, QObject* tests);
