@@ -1,8 +1,185 @@
-#include "protocol/tune_cmd.h"
+// The communication monitor: holds the port open and lists every reply frame
+// the controller sends, numbered, in cbox_reply_text. Its only state is the
+// caption of cmd_monitor ("START..." idle, "STOP" running).
+#include <QPushButton>
 
-// Communication monitor: not built yet.
+#include "app/myVar.h"
+#include "monitor/locking.h"
+#include "monitor/reply_box.h"
+#include "protocol/tune_cmd.h"
+#include "ui/colours.h"
+#include "ui/velta.h"
+
 namespace tune_cmd {
-void MONITOR_LOOP() {}
-void SHOW_STATUS_REPLY() {}
-void SHOW_RAW_REPLY() {}
+namespace {
+const QString START = QStringLiteral("START...");
+const QString STOP = QStringLiteral("STOP");
+
+// Set by a status reply whose terminator never came: the monitor ends.
+bool status_terminator_lost = false;
+
+QString caption() { return velta_form().cmd_monitor->text(); }
+
+// Every received character goes into the line with its blanks trimmed.
+void add(const QString& c) { myVar::monitor_line += c.trimmed(); }
+
+// The line head of frame `n`: " 7: <h|".
+QString line_head(long long n) { return QLatin1Char(' ') + QString::number(n) + QStringLiteral(": <h|"); }
+
+// Controls after every way the monitor ends.
+void back_to_idle() {
+  velta& w = velta_form();
+  w.cmd_monitor->setText(START);
+  w.goto_replay->setEnabled(true);
+  ENABLE_ALL();
+}
+
+enum class LoopEnd { stopped, bad_header, link_lost, status_terminator };
+
+// Waits for STX, reading one character per pass. False when the user
+// stopped the monitor or the device vanished.
+bool wait_for_stx() {
+  for (;;) {
+    YIELD_FOR_INPUT();
+    if (caption() == START || LINK_LOST()) return false;
+    if (READ_PORT() == QLatin1String("\x02")) return true;
+  }
+}
+
+LoopEnd receive_loop() {
+  long long frame = 1;
+  myVar::monitor_line.clear();
+  status_terminator_lost = false;
+  for (;;) {
+    if (caption() != STOP) return LoopEnd::stopped;
+    if (!wait_for_stx()) return LINK_LOST() ? LoopEnd::link_lost : LoopEnd::stopped;
+    myVar::monitor_line = line_head(frame++);
+    const QString a = GET_CHAR();
+    if (a != QLatin1String("A")) return LINK_LOST() ? LoopEnd::link_lost : LoopEnd::bad_header;
+    add(a);
+    const QString comma = GET_CHAR();
+    if (comma != QLatin1String(",")) return LINK_LOST() ? LoopEnd::link_lost : LoopEnd::bad_header;
+    add(comma);
+    const QString code = GET_CHAR();
+    add(code);
+    if (code == QLatin1String("?")) {
+      SHOW_STATUS_REPLY();
+      if (status_terminator_lost) return LoopEnd::status_terminator;
+    } else {
+      SHOW_RAW_REPLY();
+    }
+    if (LINK_LOST()) return LoopEnd::link_lost;
+  }
+}
+
+void stop_request() {
+  velta& w = velta_form();
+  w.cmd_monitor->setText(START);
+  ENABLE_CMD_MONITOR();
+  w.goto_replay->setEnabled(true);
+  ENABLE_WRITE_MODE();
+}
+}  // namespace
+
+void MONITOR_LOOP() {
+  if (caption() != START) {
+    // Clicked while running: the loop further up the call stack sees the
+    // caption at its next check and ends.
+    stop_request();
+    return;
+  }
+  velta& w = velta_form();
+  DISABLE_CMD_MONITOR();
+  w.goto_replay->setEnabled(false);
+  DISABLE_WRITE_MODE();
+  CMD_S();
+  CMD_STATUS();
+  CMD_M();
+  w.cmd_monitor->setText(STOP);
+  DISABLE_WRITE_MODE();
+  ENABLE_CMD_MONITOR();
+
+  // A port that cannot be opened has been told by OPEN_COM: there is nothing
+  // to listen to, so the monitor goes straight back to idle.
+  LoopEnd end = LoopEnd::stopped;
+  const bool opened = !OPEN_COM();
+  if (opened) {
+    end = receive_loop();
+    if (end == LoopEnd::bad_header) SHOW_RAW_REPLY();
+  }
+  CLOSE_COM();
+  myVar::reply_timeout = false;
+  TIMER_OFF();
+  if (end == LoopEnd::link_lost || LINK_LOST()) {
+    // The device is gone: say so once; an S exchange would only fail again.
+    END_LINK_REPORT();
+  } else if (opened) {
+    w.cmd_monitor->setText(START);  // S runs as a full exchange with its reply check
+    CMD_S();
+  }
+  back_to_idle();
+}
+
+void SHOW_STATUS_REPLY() {
+  velta& w = velta_form();
+  [&] {
+    QString c = GET_CHAR();
+    add(c);
+    if (c != QLatin1String(",")) {
+      REPORT(QStringLiteral("<Separator> invalid, received:") + c);
+      return;
+    }
+    const QString position = GET_NUM03_SILENT();
+    add(position);
+    if (position.isEmpty()) return;
+    w.fast_pos->setText((position + QStringLiteral("\u00b0")).trimmed());
+    c = GET_CHAR();
+    add(c);
+    if (c != QLatin1String(",")) {
+      REPORT(QStringLiteral("Separator invalid, received:") + c);
+      return;
+    }
+    const QString state = GET_CHAR();
+    add(state);
+    if (state == QLatin1String("B")) {
+      w.fast_status->setText(QStringLiteral("BUSY"));
+      ui::SET_BACKCOLOR(w.fast_status, ui::RED());
+    } else if (state == QLatin1String("R")) {
+      w.fast_status->setText(QStringLiteral("READY"));
+      ui::SET_BACKCOLOR(w.fast_status, ui::SYS_WINDOW_BACKGROUND());
+    } else {
+      w.fast_status->setText(QStringLiteral("???"));
+    }
+    const QString terminator = GET_CHAR();
+    if (terminator.isEmpty()) {
+      // No character at all within the reply period: the frame is shown as
+      // far as it came and the monitor ends rather than guess.
+      REPORT(QStringLiteral("COMMUNICATION MONITOR, Communication timeout on <return>"));
+      myVar::reply_timeout = false;
+      status_terminator_lost = true;
+    } else if (terminator.at(0).unicode() != 13) {
+      REPORT(QStringLiteral("Terminator invalid, received ASC:") +
+             QString::number(terminator.at(0).unicode()));
+    } else {
+      myVar::monitor_line += QStringLiteral("|r>");
+    }
+  }();
+  ADD_REPLY_LINE(myVar::monitor_line);
+}
+
+void SHOW_RAW_REPLY() {
+  for (;;) {
+    const QString c = GET_CHAR();
+    if (c.isEmpty()) {
+      // A frame cut short is dropped; the wait for the next STX starts
+      // afresh, so the next frame is not lost to this one's time-out.
+      myVar::reply_timeout = false;
+      return;
+    }
+    if (c.at(0).unicode() == 13) break;
+    add(c);
+  }
+  myVar::monitor_line += QStringLiteral("|r>");
+  ADD_REPLY_LINE(myVar::monitor_line);
+}
 }  // namespace tune_cmd

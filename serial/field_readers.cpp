@@ -11,6 +11,7 @@ namespace {
 bool wait_for(int width) {
   TIMER_ON();
   do {
+    TIMER_ON();  // again, should a nested exchange have stopped it
     YIELD(width);
   } while (MSComm1()->inBufferCount() < width && !myVar::reply_timeout);
   TIMER_OFF();

@@ -86,6 +86,9 @@ QString GET_CHAR() {
   TIMER_ON();
   myVar::rx_buffer.clear();
   do {
+    // A command clicked meanwhile may have ended its own exchange and
+    // stopped the reply timer under this wait: start it again.
+    TIMER_ON();
     YIELD();
     myVar::rx_buffer += READ_PORT();
   } while (myVar::rx_buffer.isEmpty() && !myVar::reply_timeout);
