@@ -394,6 +394,21 @@ class TestWrite : public QObject {
     QVERIFY(!MSComm1()->portOpen());
   }
 
+  // A stop goes out at once while the write waits for a prompt; the write
+  // then ends as after a time-out and sends nothing more.
+  void a_stop_while_the_write_waits() {
+    Bench b;
+    load_defaults(b);
+    b.sim().control("write delay 3 800");
+    later(300, [&] { QTest::mouseClick(b.w().fast_stop, Qt::LeftButton); });
+    b.msgs().answer(QMessageBox::Yes);
+    b.w().write_mode_Click();
+    QCOMPARE(b.msgs().texts(), (QStringList{QUESTION, "Expected N as replay, received: "}));
+    QCOMPARE(b.sim().received(), wire(DEFAULT_LINES, 3) + frame('G', "999"));
+    QCOMPARE(b.sim().control("get sets"), QString("0"));
+    expect_ended(b.w());
+  }
+
   // The boxes stay editable while the write waits: a value read when it is
   // sent carries the edit, one taken before the frame does not, and a box
   // turned invalid stops the set before its value goes out.
