@@ -3,7 +3,6 @@
 // line. Nothing the controller cannot hold is sent: the record is checked
 // before anything goes out, and each value read at the moment it is sent is
 // checked again then.
-#include "app/myVar.h"
 #include "monitor/locking.h"
 #include "protocol/parameter_record.h"
 #include "protocol/tune_cmd.h"
