@@ -94,11 +94,31 @@ std::string run_control(Controller& c, const std::string& line, bool* quit, bool
     c.raw_fields[n] = text;
     return "ok";
   }
+  if (cmd == "write") {
+    std::istringstream kv(rest);
+    std::string what, arg;
+    int k = 0;
+    kv >> what >> k >> arg;
+    WriteFaults& f = c.write_faults;
+    if (what == "clear") f = WriteFaults{};
+    else if (what == "stop-after" && k >= 1 && k <= 15) f.stop_after = k;
+    else if (what == "answer" && k >= 1 && k <= 15 && !arg.empty()) {
+      f.answer_after = k;
+      f.answer = arg.size() > 1 ? static_cast<char>(std::atoi(arg.c_str())) : arg[0];
+    } else if (what == "delay" && k >= 1 && k <= 15 && !arg.empty()) {
+      f.delay_after = k;
+      f.delay_ms = std::atof(arg.c_str());
+    } else {
+      return "err write stop-after K | answer K C | delay K MS | clear";
+    }
+    return "ok";
+  }
   if (cmd == "get") {
     if (long long* p = param(c, rest)) return "ok " + std::to_string(*p);
     if (rest == "busy") return std::string("ok ") + (c.busy ? "1" : "0");
     if (rest == "absolute") return std::string("ok ") + (c.absolute_mode ? "1" : "0");
     if (rest == "faults") return "ok " + c.faults.describe();
+    if (rest == "sets") return "ok " + std::to_string(c.sets_stored);
     return "err unknown key: " + rest;
   }
   if (cmd == "rx") return "ok " + hex(c.take_received());

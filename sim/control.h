@@ -10,7 +10,13 @@
 //                       mot_check, check_angle, rot_timeout
 //   raw N TEXT          field N (1..19) of the parameter read sent as TEXT;
 //                       "raw clear" sends the values again
-//   get KEY             "ok VALUE"
+//   write stop-after K  the W dialogue: no prompt after value K (1..15; after
+//                       15: no final CR)
+//   write answer K C    value K answered with C (a character or a decimal code)
+//                       in place of "N" (of the final CR after value 15)
+//   write delay K MS    the prompt after value K comes MS ms late
+//   write clear         the W dialogue without faults again
+//   get KEY             "ok VALUE"; "get sets": complete W sets stored so far
 //   rx                  "ok HEX" of everything received since the last rx
 //   send HEX            send these characters as they are
 //   stream status MS | stream flood | stream off

@@ -22,6 +22,7 @@ Controller::Controller() {
   register_read(*this);
   register_goto(*this);
   register_calib(*this);
+  register_write(*this);
 }
 
 void Controller::on_bytes(const char* data, std::size_t n) {
@@ -32,6 +33,11 @@ void Controller::on_bytes(const char* data, std::size_t n) {
   }
   for (std::size_t i = 0; i < n; ++i) {
     const char c = data[i];
+    // A dialogue the tool broke off ends with the next command frame.
+    if (dialogue_ && c == '\x02') {
+      dialogue_.reset();
+      line_.clear();
+    }
     if (dialogue_) {
       if (c == '\r') {
         const std::string line = line_;

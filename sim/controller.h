@@ -39,6 +39,16 @@ class Dialogue {
   virtual bool on_line(const std::string& line) = 0;
 };
 
+// Faults of the W dialogue after its reply frame, set with "write ..." on
+// the control channel. Value K is 1 to 15; 0 switches a fault off.
+struct WriteFaults {
+  int stop_after = 0;    // no prompt (or no final CR) after value K
+  int answer_after = 0;  // value K answered with `answer` in place of N (of CR after 15)
+  char answer = 'E';
+  int delay_after = 0;   // the prompt after value K comes `delay_ms` late
+  double delay_ms = 0;
+};
+
 class Controller {
  public:
   using Handler = std::function<void(Controller&, const std::string& data)>;
@@ -57,6 +67,8 @@ class Controller {
   long long cal_factor = 1234;
   // Raw text for a field of the parameter read (1..19), in place of the value.
   std::map<int, std::string> raw_fields;
+  WriteFaults write_faults;
+  long long sets_stored = 0;  // complete W dialogues taken into params
 
   Faults faults;
   OutputQueue out;
@@ -121,3 +133,4 @@ void register_s_m_v(Controller& c);
 void register_read(Controller& c);
 void register_goto(Controller& c);
 void register_calib(Controller& c);
+void register_write(Controller& c);
