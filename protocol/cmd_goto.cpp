@@ -87,7 +87,10 @@ void stop_exchange(QPushButton* button, const StopTexts& t) {
   // own reply) and its port (closed just now). Every wait of it ends at once as
   // after a time-out, so it reports that and ends through its own common end
   // instead of waiting on a closed port or reading a reply it never got.
-  if (nested) myVar::reply_timeout = true;
+  if (nested) {
+    myVar::reply_timeout = true;
+    INTERRUPT(t.command);
+  }
 }
 }  // namespace
 

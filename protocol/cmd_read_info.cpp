@@ -210,6 +210,22 @@ void read_body(velta& w) {
                    TERMINATOR_TIMEOUT(QStringLiteral("cmd L")));
 }
 }  // namespace
+
+void FORGET_READ_VALUES(velta& w) {
+  const QString unknown = QStringLiteral("???");
+  for (QLineEdit* box : {w.curr_pos, w.read_lower_limit, w.read_upper_limit, w.read_inv_delay, w.pwm_msg,
+                         w.read_pwm_period, w.read_pwm_max_duty, w.read_ramp, w.read_pwm_min_duty,
+                         w.optimize_msg, w.read_pres_delay, w.offset_read, w.mot_check_msg, w.check_angle,
+                         w.read_rot_timeout})
+    box->setText(unknown);
+  w.cbox_status->setText(unknown);
+  ui::SET_BACKCOLOR(w.cbox_status, ui::SYS_WINDOW_BACKGROUND());
+  w.mode_msg->setText(QStringLiteral("??????????"));
+  w.dipsw->setText(QStringLiteral("???????"));
+  ui::SET_FORECOLOR(w.dipsw, ui::SYS_WINDOW_TEXT());
+  ui::SET_FORECOLOR(w.label_dipsw, ui::SYS_WINDOW_TEXT());
+  w.cal_fact->setText(QStringLiteral("?????"));
+}
 }  // namespace tune_cmd
 
 void velta::read_info_Click() {
@@ -218,6 +234,8 @@ void velta::read_info_Click() {
   // A stop must still be possible while the read waits.
   fast_stop->setEnabled(true);
   soft_stop->setEnabled(true);
+  const WaitingExchange waiting(QStringLiteral("cmd L"),
+                                QStringLiteral("The PARAMETERS READ boxes show nothing of its reply."));
   if (!OPEN_COM()) {
     SEND_FRAME('L');
     // While the monitor runs it reads and shows the reply itself.
@@ -227,6 +245,8 @@ void velta::read_info_Click() {
       } else {
         REPORT(QStringLiteral("cmd L: communication timeout on <header>"));
       }
+      // A read a stop broke into must not look like a complete one.
+      if (INTERRUPTED()) FORGET_READ_VALUES(*this);
       END_EXCHANGE();
     }
   }

@@ -131,9 +131,13 @@ void velta::write_mode_Click() {
     ENABLE_ALL();
     return;
   }
-  // Its result does not matter: a failed S has told the user, the write goes on.
+  const WaitingExchange waiting(
+      QStringLiteral("cmd W"),
+      QStringLiteral("The CBOX may hold the new set only in part: read it with cmd L."));
+  // Its result does not matter: a failed S has told the user, the write goes
+  // on; only a stop sent meanwhile ends it here.
   CMD_S();
-  if (!OPEN_COM()) {
+  if (!INTERRUPTED() && !OPEN_COM()) {
     // The boxes could be edited while S waited: the values taken now are
     // checked once more before the frame goes out.
     const ParameterRecord record = read_record(*this);

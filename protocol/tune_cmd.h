@@ -3,6 +3,8 @@
 // controller command.
 #include <QString>
 
+class velta;
+
 #include "protocol/exchange.h"
 #include "protocol/number_text.h"
 #include "serial/field_readers.h"
@@ -18,6 +20,9 @@ bool CMD_S();
 void CMD_M();
 // V: firmware version into firm_version; True when the exchange failed.
 bool CMD_VERSION();
+
+// The PARAMETERS READ boxes back to their unknown texts, as before any read.
+void FORGET_READ_VALUES(velta& w);
 
 // Calibration commands of the CALIBRATION window.
 void CMD_CALIB_360();

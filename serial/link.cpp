@@ -13,6 +13,11 @@ QTimer* timer_ = nullptr;
 bool link_lost_ = false;
 bool link_lost_told_ = false;
 int lost_port_ = 0;
+// The exchange a stop may break into while it waits, and the stop that did.
+QString waiting_exchange_;
+QString waiting_consequence_;
+QString interrupted_text_;
+bool interrupted_told_ = false;
 
 QString lost_text() {
   return QStringLiteral("COM PORT # %1 LOST: the serial device hung up or was unplugged!")
@@ -97,6 +102,14 @@ QString GET_CHAR() {
 }
 
 void REPORT(const QString& text) {
+  if (!interrupted_text_.isEmpty()) {
+    // The failure this exchange meets now is the stop's doing: say that.
+    if (!interrupted_told_) {
+      interrupted_told_ = true;
+      ui::MsgBox(interrupted_text_);
+    }
+    return;
+  }
   if (link_lost_) {
     if (!link_lost_told_) {
       link_lost_told_ = true;
@@ -107,7 +120,34 @@ void REPORT(const QString& text) {
   ui::MsgBox(text);
 }
 
+WaitingExchange::WaitingExchange(const QString& name, const QString& consequence) {
+  waiting_exchange_ = name;
+  waiting_consequence_ = consequence;
+  interrupted_text_.clear();
+  interrupted_told_ = false;
+}
+
+WaitingExchange::~WaitingExchange() {
+  waiting_exchange_.clear();
+  interrupted_text_.clear();
+  interrupted_told_ = false;
+}
+
+void INTERRUPT(const QString& stop) {
+  if (waiting_exchange_.isEmpty()) return;
+  interrupted_text_ = QStringLiteral("%1 ended: %2 was sent while it waited for its reply. %3")
+                          .arg(waiting_exchange_, stop, waiting_consequence_)
+                          .trimmed();
+  interrupted_told_ = false;
+}
+
+bool INTERRUPTED() { return !interrupted_text_.isEmpty(); }
+
 void END_LINK_REPORT() {
+  if (!interrupted_text_.isEmpty() && !interrupted_told_) {
+    interrupted_told_ = true;
+    ui::MsgBox(interrupted_text_);
+  }
   if (link_lost_ && !link_lost_told_) ui::MsgBox(lost_text());
   link_lost_ = false;
   link_lost_told_ = false;

@@ -39,4 +39,18 @@ void REPORT(const QString& text);
 void END_LINK_REPORT();
 // True while the device has vanished during the exchange in progress.
 bool LINK_LOST();
+
+// Marks the long exchange (cmd L, cmd W) a stop may be sent in while it
+// waits for its reply. `consequence` tells the user what is left of it.
+class WaitingExchange {
+ public:
+  WaitingExchange(const QString& name, const QString& consequence);
+  ~WaitingExchange();
+  WaitingExchange(const WaitingExchange&) = delete;
+  WaitingExchange& operator=(const WaitingExchange&) = delete;
+};
+// Called by a stop sent inside a waiting exchange: that exchange's next
+// failure is told as its interruption, once, and the rest kept quiet.
+void INTERRUPT(const QString& stop);
+bool INTERRUPTED();
 }  // namespace tune_cmd

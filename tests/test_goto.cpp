@@ -313,6 +313,47 @@ class TestGoto : public QObject {
     QTest::mouseClick(b.w().execute, Qt::LeftButton);
     QCOMPARE(b.w().goto_replay->text(), shown);
   }
+
+ private slots:
+  // A stop clicked while "cmd L" waits: its frame is on the wire at once,
+  // and the read ends telling why, with no box left showing half a reply.
+  void stop_while_a_read_waits_data() {
+    QTest::addColumn<QString>("stop");
+    QTest::addColumn<QByteArray>("angle");
+    QTest::addColumn<int>("delay_at");  // where the L reply pauses
+    QTest::newRow("fast stop, before the header") << "fast_stop" << QByteArray("999") << 0;
+    QTest::newRow("soft stop, in the middle of the fields") << "soft_stop" << QByteArray("977") << 40;
+  }
+  void stop_while_a_read_waits() {
+    QFETCH(QString, stop);
+    QFETCH(QByteArray, angle);
+    QFETCH(int, delay_at);
+    Bench b;
+    b.sim().set("lower_limit", "12");
+    b.sim().fault(QStringLiteral("delay=%1:800 for=L once").arg(delay_at));
+    QByteArray on_wire_meanwhile;
+    later(300, [&] {
+      // Looked at from inside the stop's own wait for its reply.
+      later(60, [&] { on_wire_meanwhile = b.sim().received(); });
+      QTest::mouseClick(b.w().findChild<QPushButton*>(stop), Qt::LeftButton);
+    });
+    b.w().read_info_Click();
+    QCOMPARE(on_wire_meanwhile, frame('L') + frame('G', angle));
+    const QString by = angle == "999" ? "cmd G999" : "cmd G777";
+    QCOMPARE(b.msgs().texts(),
+             QStringList{"cmd L ended: " + by +
+                         " was sent while it waited for its reply. The PARAMETERS READ boxes show nothing of "
+                         "its reply."});
+    QCOMPARE(b.w().read_lower_limit->text(), QStringLiteral("???"));
+    QCOMPARE(b.w().curr_pos->text(), QStringLiteral("???"));
+    QCOMPARE(b.w().cal_fact->text(), QStringLiteral("?????"));
+    verify_exchange_ended(b.w());
+    // The next read is whole again.
+    b.msgs().clear();
+    b.w().read_info_Click();
+    QCOMPARE(b.msgs().texts(), QStringList{});
+    QCOMPARE(b.w().read_lower_limit->text(), QStringLiteral("12°"));
+  }
 };
 
 VELTA_TEST_MAIN(TestGoto)

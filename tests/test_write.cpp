@@ -403,7 +403,9 @@ class TestWrite : public QObject {
     later(300, [&] { QTest::mouseClick(b.w().fast_stop, Qt::LeftButton); });
     b.msgs().answer(QMessageBox::Yes);
     b.w().write_mode_Click();
-    QCOMPARE(b.msgs().texts(), (QStringList{QUESTION, "Expected N as replay, received: "}));
+    QCOMPARE(b.msgs().texts(),
+             (QStringList{QUESTION, "cmd W ended: cmd G999 was sent while it waited for its reply. The CBOX may "
+                                    "hold the new set only in part: read it with cmd L."}));
     QCOMPARE(b.sim().received(), wire(DEFAULT_LINES, 3) + frame('G', "999"));
     QCOMPARE(b.sim().control("get sets"), QString("0"));
     expect_ended(b.w());
