@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     const long long passes = tune_cmd::yield_blocking_passes() + tune_cmd::yield_quick_passes() - passes0;
     std::printf("header wait, silent controller: %.0f ms wall, %.1f ms CPU = %.2f %% of one core, %lld event-loop passes\n",
                 wall, cpu, 100.0 * cpu / wall, passes);
+    table_row("header wait, silent controller: CPU", "%.2f %% of one core (%.0f ms wall, %.1f ms CPU, %lld passes)",
+              100.0 * cpu / wall, wall, cpu, passes);
   }
 
   {
@@ -55,6 +57,9 @@ int main(int argc, char** argv) {
                 percentile(after_last, 0.5), percentile(after_last, 1.0));
     std::printf("  whole exchange: median %.2f ms, worst %.2f ms; CPU %.1f %% of one core\n",
                 percentile(exchange, 0.5), percentile(exchange, 1.0), 100.0 * (cpu_ms() - cpu0) / wall);
+    table_row("status latency: last reply char -> exchange done",
+              "median %.2f ms, worst %.2f ms (reply wire time %.2f ms, whole exchange median %.2f ms)",
+              percentile(after_last, 0.5), percentile(after_last, 1.0), reply_wire, percentile(exchange, 0.5));
   }
   return 0;
 }

@@ -89,6 +89,12 @@ int main(int argc, char** argv) {
                 peak_rss_kib());
     std::printf("  click on \"cmd ?\" -> handler during the flood (%zu clicks): median %.2f ms, worst %.2f ms\n",
                 click_delay.size(), percentile(click_delay, 0.5), percentile(click_delay, 1.0));
+    table_row("monitor flood: frames lost", "%lld of %lld sent in %.0f s", sent1 - sent0 - numbered, sent1 - sent0,
+              wall / 1e3);
+    table_row("monitor flood: CPU", "%.1f %% of one core", 100.0 * (c1 - c0) / wall);
+    table_row("monitor flood: peak memory", "%ld KiB", peak_rss_kib());
+    table_row("monitor flood: click on cmd ? -> handler", "median %.2f ms, worst %.2f ms (%zu clicks)",
+              percentile(click_delay, 0.5), percentile(click_delay, 1.0), click_delay.size());
   }
 
   {
@@ -120,6 +126,8 @@ int main(int argc, char** argv) {
                 "%lld event-loop passes (%lld blocking)\n",
                 wall / 1e3, c1 - c0, 100.0 * (c1 - c0) / wall, (blocking1 - blocking0) + (quick1 - quick0),
                 blocking1 - blocking0);
+    table_row("idle monitor, silent controller: CPU", "%.3f %% of one core over %.0f s", 100.0 * (c1 - c0) / wall,
+              wall / 1e3);
   }
   return 0;
 }

@@ -97,5 +97,7 @@ int main(int argc, char** argv) {
   std::printf("  event-loop passes       %.1f blocking + %.1f quick per read\n",
               double(tune_cmd::yield_blocking_passes() - blocking0) / RUNS,
               double(tune_cmd::yield_quick_passes() - quick0) / RUNS);
+  table_row("cmd L exchange against wire time", "median %.2f ms, wire %.2f ms (reply alone %.2f ms), ratio %.3f",
+            med, wire_ms, reply_chars * CHAR_MS, med / wire_ms);
   return 0;
 }

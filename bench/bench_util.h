@@ -4,6 +4,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <vector>
 
@@ -32,6 +33,18 @@ inline double percentile(std::vector<double> v, double p) {
   std::sort(v.begin(), v.end());
   const std::size_t i = static_cast<std::size_t>(p * static_cast<double>(v.size() - 1) + 0.5);
   return v[std::min(i, v.size() - 1)];
+}
+
+// One row of the figures table that scripts/bench.sh gathers from every
+// benchmark: a tab-separated line "ROW<TAB>what<TAB>figure".
+inline void table_row(const char* what, const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+inline void table_row(const char* what, const char* fmt, ...) {
+  char figure[512];
+  va_list args;
+  va_start(args, fmt);
+  std::vsnprintf(figure, sizeof figure, fmt, args);
+  va_end(args);
+  std::printf("ROW\t%s\t%s\n", what, figure);
 }
 
 // Time one character takes on the line at 9600 baud, 8N1 (10 bits).

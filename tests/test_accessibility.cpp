@@ -8,6 +8,8 @@
 #include <QTest>
 
 #include "tests/harness/bench.h"
+#include "ui/calibration.h"
+#include "ui/quale_com.h"
 
 namespace {
 // The controls a technician works with: buttons, boxes, options.
@@ -46,6 +48,35 @@ class TestAccessibility : public QObject {
     for (QWidget* w : controls_of(&b.w()))
       if (spoken_name(w).trimmed().isEmpty()) unnamed << w->objectName();
     QVERIFY2(unnamed.isEmpty(), qPrintable("no accessible name: " + unnamed.join(", ")));
+  }
+
+  // The two small windows: every control named, all on the tab chain in
+  // their design order.
+  void chooser_and_calibration_window_are_spoken_and_walked() {
+    Bench b({"--no-pacing"});
+    quale_com chooser;
+    b.w().calib_Click();
+    CALIBRATION* cal = calibration_form();
+    QVERIFY(cal);
+    chooser.show();
+    const std::pair<QWidget*, QList<QWidget*>> windows[] = {
+        {&chooser, {chooser.com_port, chooser.continue_button}},
+        {cal, {cal->calib_def, cal->calib360, cal->calib, cal->calib_angle, cal->cal_factor, cal->write_factor}},
+    };
+    for (const auto& [window, order] : windows) {
+      QStringList unnamed;
+      for (QWidget* w : controls_of(window))
+        if (spoken_name(w).trimmed().isEmpty()) unnamed << w->objectName();
+      QVERIFY2(unnamed.isEmpty(), qPrintable(window->objectName() + ": no accessible name: " + unnamed.join(", ")));
+      const QList<QWidget*> walk = tab_walk(window, order.first());
+      for (int i = 0; i < order.size(); ++i) {
+        QVERIFY2(walk.contains(order[i]), qPrintable(order[i]->objectName()));
+        if (i > 0) QVERIFY2(walk.indexOf(order[i - 1]) < walk.indexOf(order[i]), qPrintable(order[i]->objectName()));
+      }
+    }
+    QCOMPARE(spoken_name(chooser.com_port), QStringLiteral("COM"));
+    QCOMPARE(spoken_name(chooser.continue_button), QStringLiteral("ACCEPT"));
+    cal->close();
   }
 
   void boxes_are_named_by_their_label_and_frame() {

@@ -1,0 +1,19 @@
+#include "app/program.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+
+#include "ui/velta.h"
+
+int RUN_PROGRAM(QApplication& app) {
+  // The graphical button style, so that the buttons show their colours.
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  QApplication::setPalette(QApplication::style()->standardPalette());
+  velta window;
+  window.Form_Load();
+  // The port chooser closed without ACCEPT: the technician chose to leave.
+  if (window.end_requested) return 0;
+  window.show();
+  return app.exec();
+}
