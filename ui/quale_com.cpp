@@ -28,6 +28,8 @@ quale_com::quale_com(QWidget* parent) : QWidget(parent) {
   // Start-up decides what the end of this window means; the program must
   // not quit just because the chooser went away.
   setAttribute(Qt::WA_QuitOnClose, false);
+  // It never outlives the main window, however that ends.
+  if (velta_exists()) connect(&velta_form(), &QObject::destroyed, this, [this] { delete this; });
   setFixedSize(300, 90);
 
   Label45 = new QLabel(QStringLiteral("COM"), this);
