@@ -11,18 +11,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/bench_util.h"
 #include "protocol/tune_cmd.h"
 #include "tests/harness/bench.h"
 
 namespace {
 constexpr int RUNS = 20;
-constexpr double CHAR_MS = 10.0 * 1000.0 / 9600.0;  // 8N1: 10 bits a character
-
-double cpu_ms() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-}
+using benchutil::CHAR_MS;
+using benchutil::cpu_ms;
 
 double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -97,7 +93,7 @@ int main(int argc, char** argv) {
   std::printf("  event-loop passes       %.1f blocking + %.1f quick per read\n",
               double(tune_cmd::yield_blocking_passes() - blocking0) / RUNS,
               double(tune_cmd::yield_quick_passes() - quick0) / RUNS);
-  table_row("cmd L exchange against wire time", "median %.2f ms, wire %.2f ms (reply alone %.2f ms), ratio %.3f",
+  benchutil::table_row("cmd L exchange against wire time", "median %.2f ms, wire %.2f ms (reply alone %.2f ms), ratio %.3f",
             med, wire_ms, reply_chars * CHAR_MS, med / wire_ms);
   return 0;
 }
