@@ -109,8 +109,11 @@ std::vector<OutItem> Faults::apply(char code, const Reply& reply) {
     } else if (f.name == "short-field" && reply.field_pos >= 0 && reply.field_len > 0) {
       bytes.erase(static_cast<std::size_t>(reply.field_pos + reply.field_len - 1), 1);
       pause.resize(bytes.size() + 1);
-    } else if (f.name == "wrong-term" && !bytes.empty() && bytes.back() == '\r') {
-      bytes.back() = '\n';
+    } else if (f.name == "wrong-term") {
+      // The frame's own CR, which need not be the last character: W's reply
+      // asks for the first value with "N" right after it.
+      const std::size_t cr = bytes.find('\r', base);
+      if (cr != std::string::npos) bytes[cr] = '\n';
     } else if (f.name == "slow") {
       slow_ms = f.arg.empty() ? 3500 : std::atof(f.arg.c_str());
     } else if (f.name == "hangup") {

@@ -10,7 +10,7 @@
 //   wrong-code       "Z" in place of the echoed command code
 //   bad-sep          ";" in place of the separator after the echoed code
 //   short-field      the first numeric field one character short
-//   wrong-term       line feed in place of the terminating CR
+//   wrong-term       line feed in place of the frame's terminating CR
 //   slow[=MS]        every character after STX MS ms late (default 3500)
 //   busy             the state letter "B" in place of "R"
 //   hangup[=I]       hang the line up before character I (default: mid-reply)
