@@ -250,6 +250,50 @@ class MonitorTest : public QObject {
     QCOMPARE(b.sim().received(), frame('?') + frame('L') + frame('S'));
     expect_idle(b.w());
   }
+
+  // --- faults in the middle of a stream of status frames ------------------
+  void fault_in_a_stream_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("goes_on");  // the monitor keeps running after it
+    QTest::newRow("noise before STX is skipped") << "noise=8" << QStringList{} << true;
+    QTest::newRow("bad separator") << "bad-sep" << QStringList{"<Separator> invalid, received:;"} << true;
+    QTest::newRow("short position field") << "short-field" << QStringList{"Separator invalid, received:R"} << true;
+    QTest::newRow("wrong terminator") << "wrong-term" << QStringList{"Terminator invalid, received ASC:10"} << true;
+    QTest::newRow("wrong header ends the monitor") << "wrong-header" << QStringList{} << false;
+    QTest::newRow("hang-up ends the monitor")
+        << "hangup=5" << QStringList{"COM PORT # 1 LOST: the serial device hung up or was unplugged!"} << false;
+  }
+  void fault_in_a_stream() {
+    QFETCH(QString, fault);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, goes_on);
+    Bench b;
+    Script& s = session(b);
+    int lines_at_fault = 0;
+    bool running_after = false;
+    s.after(0, "stream", [&b] { b.sim().control("stream status 30"); });
+    s.when("two lines", [&b] { return lines(b.w()).size() >= 2; }, [&] {
+      lines_at_fault = lines(b.w()).size();
+      b.sim().fault(fault + " once");
+    });
+    s.after(600, "look", [&] {
+      running_after = running(b.w());
+      b.sim().control("stream off");
+      if (running_after) click_stop(b);
+    });
+    run_monitor(b, s);
+    QCOMPARE(s.failed(), QString());
+    QCOMPARE(b.msgs().texts(), messages);
+    QCOMPARE(running_after, goes_on);
+    if (goes_on) {
+      // Frames after the faulty one are shown as before.
+      const QStringList got = lines(b.w());
+      QVERIFY2(got.size() >= lines_at_fault + 3, qPrintable(got.join(" / ")));
+      QVERIFY2(got.last().endsWith(",R|r>"), qPrintable(got.last()));
+    }
+    expect_idle(b.w());
+  }
 };
 
 VELTA_TEST_MAIN(MonitorTest)
