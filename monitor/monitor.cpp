@@ -141,15 +141,7 @@ void SHOW_STATUS_REPLY() {
     }
     const QString state = GET_CHAR();
     add(state);
-    if (state == QLatin1String("B")) {
-      w.fast_status->setText(QStringLiteral("BUSY"));
-      ui::SET_BACKCOLOR(w.fast_status, ui::RED());
-    } else if (state == QLatin1String("R")) {
-      w.fast_status->setText(QStringLiteral("READY"));
-      ui::SET_BACKCOLOR(w.fast_status, ui::SYS_WINDOW_BACKGROUND());
-    } else {
-      w.fast_status->setText(QStringLiteral("???"));
-    }
+    if (!SHOW_FAST_STATUS(state)) w.fast_status->setText(QStringLiteral("???"));
     const QString terminator = GET_CHAR();
     if (terminator.isEmpty()) {
       // No character at all within the reply period: the frame is shown as

@@ -4,6 +4,20 @@
 #include "ui/velta.h"
 
 namespace tune_cmd {
+bool SHOW_FAST_STATUS(const QString& state) {
+  velta& w = velta_form();
+  if (state == QLatin1String("B")) {
+    w.fast_status->setText(QStringLiteral("BUSY"));
+    ui::SET_BACKCOLOR(w.fast_status, ui::RED());
+  } else if (state == QLatin1String("R")) {
+    w.fast_status->setText(QStringLiteral("READY"));
+    ui::SET_BACKCOLOR(w.fast_status, ui::SYS_WINDOW_BACKGROUND());
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void CMD_STATUS() {
   velta& w = velta_form();
   OwnButton own(w.command_qm);
@@ -38,13 +52,7 @@ void CMD_STATUS() {
       return;
     }
     const QString state = GET_CHAR();
-    if (state == QLatin1String("B")) {
-      w.fast_status->setText(QStringLiteral("BUSY"));
-      ui::SET_BACKCOLOR(w.fast_status, ui::RED());
-    } else if (state == QLatin1String("R")) {
-      w.fast_status->setText(QStringLiteral("READY"));
-      ui::SET_BACKCOLOR(w.fast_status, ui::SYS_WINDOW_BACKGROUND());
-    } else {
+    if (!SHOW_FAST_STATUS(state)) {
       // The terminator is still tested after this message.
       REPORT(QStringLiteral("? cmd, <data>(R or B) invalid, received:") + state);
     }

@@ -14,6 +14,9 @@ class velta;
 namespace tune_cmd {
 // Status "?": position into fast_pos, busy/ready into fast_status.
 void CMD_STATUS();
+// A status reply's busy/ready letter into fast_status: "BUSY" on red or
+// "READY"; False (nothing shown) for any other letter.
+bool SHOW_FAST_STATUS(const QString& state);
 // S: True when the exchange failed.
 bool CMD_S();
 // M: refused by the controller in absolute mode.
