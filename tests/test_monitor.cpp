@@ -70,7 +70,16 @@ class MonitorTest : public QObject {
       b.sim().send(STX + "A,?,000,B\r");
     });
     s.when("three lines", [&b] { return lines(b.w()).size() == 3; }, [&b] { click_stop(b); });
+    // While its opening exchanges run, the monitor's own button, the go-to
+    // reply and the write are locked and the caption still reads idle.
+    QString starting;
+    later(0, [&] {
+      velta& w = b.w();
+      starting = w.cmd_monitor->text() + (w.cmd_monitor->isEnabled() ? " on" : " off") +
+                 (w.goto_replay->isEnabled() ? " on" : " off") + (w.write_mode->isEnabled() ? " on" : " off");
+    });
     run_monitor(b, s);
+    QCOMPARE(starting, QStringLiteral("START... off off off"));
     QCOMPARE(s.failed(), QString());
     QCOMPARE(lines(b.w()),
              (QStringList{" 1: <h|A,?,45,R|r>", " 2: <h|A,V,1.23|r>", " 3: <h|A,?,0,B|r>"}));
