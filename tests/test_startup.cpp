@@ -194,6 +194,32 @@ class StartupTest : public QObject {
     QCOMPARE(settings_file(), QByteArray(" 4 \r\n"));
     b.w().cmd_monitor->setText(QStringLiteral("START..."));
   }
+
+  // Each step of the probe runs only after the one before succeeded.
+  void probe_stops_at_the_first_failure_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("S refused") << "wrong-header for=S" << frame('S') << "<Identifier> invalid, received:X";
+    QTest::newRow("V silent") << "silence for=V" << frame('S') + frame('V')
+                              << "cmd V, Communication timeout on <header>";
+    QTest::newRow("L with a bad separator") << "bad-sep for=L" << frame('S') + frame('V') + frame('L')
+                                            << "<Separator>2 invalid, received:;";
+  }
+  void probe_stops_at_the_first_failure() {
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, wire);
+    QFETCH(QString, message);
+    Bench b({}, 1, false);
+    b.setReplyPeriod(300);
+    b.sim().fault(fault);
+    ChooserSession s;
+    plan_chooser(b.w(), s, QString(), false);
+    b.w().Form_Load();
+    QCOMPARE(b.msgs().texts(), (QStringList{CONNECT, message}));
+    QCOMPARE(b.sim().received(), wire);
+    QVERIFY(!myVar::fill_set_fields);
+  }
 };
 
 VELTA_TEST_MAIN(StartupTest)
