@@ -72,7 +72,15 @@ bool OPEN_COM() {
     failed = !comm_->setPortOpen(true);
   }
   if (failed) {
-    ui::MsgBox(open_error_text());
+    // The fixed text first; where the technician can act on the cause, it
+    // follows on a line of its own.
+    QString text = open_error_text();
+    if (comm_->openFailure() == SerialComm::OpenFailure::in_use)
+      text += QStringLiteral("\nThe port is in use by another program (or another copy of this tool).");
+    else if (comm_->openFailure() == SerialComm::OpenFailure::not_allowed)
+      text += QStringLiteral("\nThis user may not open the serial device (on Debian: sudo adduser $USER "
+                             "dialout, then log in again).");
+    ui::MsgBox(text);
     return true;
   }
   // A port opened afresh starts a new life of the link.

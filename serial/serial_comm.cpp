@@ -1,6 +1,10 @@
 #include "serial/serial_comm.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -28,7 +32,8 @@ bool SerialComm::setCommPort(int number) {
   const QString path = devicePath(number);
   // QSerialPort takes a bare name as /dev/<name>; give it the full path.
   const QString resolved = QFileInfo(path).canonicalFilePath();
-  port_.setPortName(resolved.isEmpty() ? path : resolved);
+  device_path_ = resolved.isEmpty() ? path : resolved;
+  port_.setPortName(device_path_);
   return true;
 }
 
@@ -90,8 +95,21 @@ bool SerialComm::setPortOpen(bool open) {
   // Resolve the entry anew at every open: a replugged adapter or a renewed
   // pty may stand behind the same port number now.
   setCommPort(comm_port_);
+  open_failure_ = OpenFailure::none;
   if (!port_.open(QIODevice::ReadWrite)) {
     last_error_ = port_.errorString();
+    switch (port_.error()) {
+      case QSerialPort::DeviceNotFoundError: open_failure_ = OpenFailure::missing; break;
+      case QSerialPort::PermissionError:
+        // The serial service says "permission" both for a device this user
+        // may not open and for one another program holds (lock file,
+        // exclusive access): the device's own rights tell them apart.
+        open_failure_ = ::faccessat(AT_FDCWD, QFile::encodeName(device_path_).constData(), R_OK | W_OK, AT_EACCESS) == 0
+                            ? OpenFailure::in_use
+                            : OpenFailure::not_allowed;
+        break;
+      default: open_failure_ = OpenFailure::other; break;
+    }
     port_.clearError();
     return false;
   }

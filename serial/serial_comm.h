@@ -43,6 +43,9 @@ class SerialComm : public QObject {
   void discardInput();
 
   QString lastError() const { return last_error_; }
+  // Why the last open failed, as far as the technician can act on it.
+  enum class OpenFailure { none, missing, in_use, not_allowed, other };
+  OpenFailure openFailure() const { return open_failure_; }
 
  signals:
   // The device vanished while open (pty hung up, USB adapter pulled). The
@@ -58,4 +61,6 @@ class SerialComm : public QObject {
   int input_len_ = 1;
   int in_buffer_size_ = 4096;
   QString last_error_;
+  OpenFailure open_failure_ = OpenFailure::none;
+  QString device_path_;  // the device the port number stands for now
 };

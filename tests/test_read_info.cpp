@@ -349,7 +349,7 @@ class TestReadInfo : public QObject {
     QVERIFY(other.setCommPort(1));
     QVERIFY(other.setPortOpen(true));
     b.w().read_info_Click();
-    QCOMPARE(b.msgs().texts(), QStringList{"ERROR OPENING COM PORT # 1"});
+    QCOMPARE(b.msgs().texts(), QStringList{port_in_use_text(1)});
     QCOMPARE(b.sim().received(), QByteArray());
     QCOMPARE(shown(b.w()).first(), QStringLiteral("???"));
     expect_unlocked(b.w());

@@ -3,6 +3,7 @@
 // burn a core while the controller is silent.
 #include <QElapsedTimer>
 #include <QTest>
+#include <unistd.h>
 
 #include "app/myVar.h"
 #include "protocol/tune_cmd.h"
@@ -178,7 +179,20 @@ class TestSerialLink : public QObject {
     QVERIFY(other.setCommPort(1));
     QVERIFY(other.setPortOpen(true));
     QVERIFY(OPEN_COM());
-    QCOMPARE(b.msgs().texts(), QStringList{"ERROR OPENING COM PORT # 1"});
+    QCOMPARE(b.msgs().texts(), QStringList{port_in_use_text(1)});
+  }
+
+  void a_device_this_user_may_not_open_says_so() {
+    Bench b({"--no-pacing"});
+    // As an ordinary user without rights on the device (the pty is root's).
+    const bool as_root = geteuid() == 0;
+    if (as_root) QCOMPARE(seteuid(65534), 0);
+    const bool failed = OPEN_COM();
+    if (as_root) QCOMPARE(seteuid(0), 0);
+    QVERIFY(failed);
+    QCOMPARE(b.msgs().texts(),
+             QStringList{"ERROR OPENING COM PORT # 1\nThis user may not open the serial device (on Debian: sudo "
+                         "adduser $USER dialout, then log in again)."});
   }
 
   void a_dangling_port_entry_gives_the_open_message() {

@@ -195,7 +195,7 @@ class TestShortCommands : public QObject {
     QCOMPARE(CMD_S(), true);
     CMD_M();
     QCOMPARE(CMD_VERSION(), true);
-    QCOMPARE(b.msgs().texts(), QStringList(3, "ERROR OPENING COM PORT # 1"));
+    QCOMPARE(b.msgs().texts(), QStringList(3, port_in_use_text(1)));
     QVERIFY(b.w().command_s->isEnabled());
     QVERIFY(b.w().command_c->isEnabled());
   }

@@ -263,8 +263,7 @@ class TestWrite : public QObject {
     b.msgs().answer(QMessageBox::Yes);
     b.w().write_mode_Click();
     // Once inside S, once for the write itself.
-    QCOMPARE(b.msgs().texts(),
-             (QStringList{QUESTION, "ERROR OPENING COM PORT # 1", "ERROR OPENING COM PORT # 1"}));
+    QCOMPARE(b.msgs().texts(), (QStringList{QUESTION, port_in_use_text(1), port_in_use_text(1)}));
     QCOMPARE(b.sim().received(), QByteArray());
     other.setPortOpen(false);
     expect_ended(b.w());

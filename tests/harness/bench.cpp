@@ -64,6 +64,12 @@ void later(int ms, std::function<void()> f) {
 
 #include <QFile>
 
+QString port_in_use_text(int port) {
+  return QStringLiteral("ERROR OPENING COM PORT # %1\nThe port is in use by another program (or another copy of "
+                        "this tool).")
+      .arg(port);
+}
+
 QByteArray settings_file() {
   QFile f(QStringLiteral("velta.ini"));
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<none>");

@@ -55,6 +55,9 @@ class Bench {
 // doing then (a click during a running exchange).
 void later(int ms, std::function<void()> f);
 
+// The open message for a port another program holds.
+QString port_in_use_text(int port);
+
 // velta.ini in the working directory as bytes ("<none>" when there is none),
 // and a velta.ini made of the given bytes.
 QByteArray settings_file();
