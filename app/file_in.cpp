@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <cfenv>
 #include <cmath>
@@ -22,9 +21,7 @@ bool write_warning_given = false;
 // The number text of a line read back: blanks around it allowed, nothing else.
 bool parse_stored_number(QString text, double& out) {
   text = text.trimmed();  // also drops the LF a lone-LF line keeps
-  static const QRegularExpression number(
-      QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-  if (!number.match(text).hasMatch()) return false;
+  if (!tune_cmd::IS_NUMBER(text)) return false;
   out = tune_cmd::Val(text);
   return std::isfinite(out);
 }

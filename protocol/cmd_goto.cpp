@@ -1,6 +1,5 @@
 // Go-to (command G with an angle) and the two stops (G with the reserved
 // angles 977 and 999) of the main window's "GOTO" group.
-#include <QRegularExpression>
 
 #include "app/myVar.h"
 #include "monitor/locking.h"
@@ -15,8 +14,7 @@ namespace {
 // A go-to angle the CBOX can be sent: a whole number of degrees, digits only
 // (leading zeros allowed), 0 to 359.
 bool valid_angle(const QString& trimmed) {
-  static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-  if (!digits.match(trimmed).hasMatch()) return false;
+  if (!IS_DIGITS(trimmed)) return false;
   bool ok = false;
   const qulonglong v = trimmed.toULongLong(&ok);
   return ok && v <= 359;

@@ -1,5 +1,7 @@
 #include "protocol/number_text.h"
 
+#include <QRegularExpression>
+
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -67,5 +69,15 @@ QString S(double x) {
   // %g writes the exponent in lower case; the tool shows it as 1E+20.
   s.replace('e', 'E');
   return s;
+}
+
+bool IS_NUMBER(const QString& text) {
+  static const QRegularExpression number(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+  return number.match(text).hasMatch();
+}
+
+bool IS_DIGITS(const QString& text) {
+  static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+  return digits.match(text).hasMatch();
 }
 }  // namespace tune_cmd

@@ -11,6 +11,12 @@ namespace tune_cmd {
 double Val(const QString& text);
 // True when the text begins with a number at all (Val is then meaningful).
 bool BEGINS_WITH_NUMBER(const QString& text);
+// True when the whole text is one decimal number (sign, digits with at most
+// one point, exponent), nothing before or after it; blanks are not trimmed.
+bool IS_NUMBER(const QString& text);
+// True when the whole text is digits only (leading zeros allowed).
+bool IS_DIGITS(const QString& text);
+
 // Decimal text of a number: at most 15 significant digits, "." as decimal
 // separator, "-" for negatives, no point for integral values, no blanks.
 QString S(double x);

@@ -26,18 +26,11 @@ Pwm pwm_ticks(const ParameterRecord& r) {
 QString time_ticks(const QString& text) { return S(T(Val(text))); }
 QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
 
-// A decimal number as a whole: sign, digits with at most one point, exponent.
-bool is_number(const QString& t) {
-  static const QRegularExpression re(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
-  return re.match(t).hasMatch();
-}
-
 // A whole number, digits only (leading zeros allowed), or with a sign when
 // `signed_ok`; *value set when it is one.
 bool is_whole(const QString& t, bool signed_ok, double* value) {
-  static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
   static const QRegularExpression with_sign(QStringLiteral("^[+-]?[0-9]+$"));
-  if (!(signed_ok ? with_sign : digits).match(t).hasMatch()) return false;
+  if (!(signed_ok ? with_sign.match(t).hasMatch() : IS_DIGITS(t))) return false;
   *value = Val(t);
   return true;
 }
@@ -51,7 +44,7 @@ QString received(const QString& what, const QString& text) {
 // A time in seconds that must give 0 to 99999 ticks.
 QString time_problem(const QString& caption, const QString& text) {
   const QString t = text.trimmed();
-  if (is_number(t) && within(T(Val(t)), 0, FIELD_MAX)) return {};
+  if (IS_NUMBER(t) && within(T(Val(t)), 0, FIELD_MAX)) return {};
   return received(caption + QStringLiteral(" must be a number of seconds from 0 to 163.99 (99999 ticks of 1.64 ms)"),
                   t);
 }
@@ -119,11 +112,11 @@ QString RECORD_PROBLEM(const ParameterRecord& r) {
   // Values 6, 7 and 9: period and duties, then the three tick counts.
   const QString period = r.pwm_period.trimmed(), max_duty = r.pwm_max_duty.trimmed(),
                 min_duty = r.pwm_min_duty.trimmed();
-  if (!is_number(period)) return received(QStringLiteral("PWM:period must be a number of milliseconds"), period);
-  if (!is_number(max_duty) || !within(Val(max_duty), 0, 100))
+  if (!IS_NUMBER(period)) return received(QStringLiteral("PWM:period must be a number of milliseconds"), period);
+  if (!IS_NUMBER(max_duty) || !within(Val(max_duty), 0, 100))
     return received(QStringLiteral("PWM:max.duty must be a number of percent from 0 to 100"), max_duty);
   if (!(problem = angle_problem(QStringLiteral("PWM:ramp"), r.ramp, false, 0, FIELD_MAX)).isEmpty()) return problem;
-  if (!is_number(min_duty) || !within(Val(min_duty), 0, 100))
+  if (!IS_NUMBER(min_duty) || !within(Val(min_duty), 0, 100))
     return received(QStringLiteral("PWM:min.duty must be a number of percent from 0 to 100"), min_duty);
   const double p = Val(period), dmax = Val(max_duty), dmin = Val(min_duty);
   if (dmax < dmin)
@@ -140,7 +133,7 @@ QString RECORD_PROBLEM(const ParameterRecord& r) {
   if (!(problem = time_problem(QStringLiteral("Preset Delay"), r.pres_delay)).isEmpty()) return problem;
   if (!(problem = angle_problem(QStringLiteral("Offset"), r.offset_write, true, -70, 70)).isEmpty()) return problem;
   const QString check = r.check_angle_write.trimmed();
-  if (!is_number(check) || !within(std::floor(Val(check)), -FIELD_MAX, FIELD_MAX))
+  if (!IS_NUMBER(check) || !within(std::floor(Val(check)), -FIELD_MAX, FIELD_MAX))
     return received(QStringLiteral("Check angle must be a number of degrees from -99999 to 99999"), check);
   if (!(problem = time_problem(QStringLiteral("Rot. Timeout"), r.rot_timeout)).isEmpty()) return problem;
   return {};
