@@ -9,9 +9,8 @@ namespace {
 // Waits until `width` characters are in the port or the reply timer ticks.
 // True when the field is there.
 bool wait_for(int width) {
-  TIMER_ON();
   do {
-    TIMER_ON();  // again, should a nested exchange have stopped it
+    TIMER_ON();  // every pass, should a nested exchange have stopped it
     YIELD(width);
   } while (MSComm1()->inBufferCount() < width && !myVar::reply_timeout);
   TIMER_OFF();

@@ -19,6 +19,13 @@ QString waiting_consequence_;
 QString interrupted_text_;
 bool interrupted_told_ = false;
 
+// Shows `text` unless it has been told already in this exchange.
+void tell_once(const QString& text, bool& told) {
+  if (told) return;
+  told = true;
+  ui::MsgBox(text);
+}
+
 QString lost_text() {
   return QStringLiteral("COM PORT # %1 LOST: the serial device hung up or was unplugged!")
       .arg(lost_port_);
@@ -96,11 +103,10 @@ void CLOSE_COM() {
 QString READ_PORT() { return QString::fromLatin1(comm_->input()); }
 
 QString GET_CHAR() {
-  TIMER_ON();
   myVar::rx_buffer.clear();
   do {
-    // A command clicked meanwhile may have ended its own exchange and
-    // stopped the reply timer under this wait: start it again.
+    // Every pass: a command clicked meanwhile may have ended its own
+    // exchange and stopped the reply timer under this wait.
     TIMER_ON();
     YIELD();
     myVar::rx_buffer += READ_PORT();
@@ -110,21 +116,10 @@ QString GET_CHAR() {
 }
 
 void REPORT(const QString& text) {
-  if (!interrupted_text_.isEmpty()) {
-    // The failure this exchange meets now is the stop's doing: say that.
-    if (!interrupted_told_) {
-      interrupted_told_ = true;
-      ui::MsgBox(interrupted_text_);
-    }
-    return;
-  }
-  if (link_lost_) {
-    if (!link_lost_told_) {
-      link_lost_told_ = true;
-      ui::MsgBox(lost_text());
-    }
-    return;
-  }
+  // The failure this exchange meets now is the stop's doing, or the
+  // vanished device's: say that instead.
+  if (!interrupted_text_.isEmpty()) return tell_once(interrupted_text_, interrupted_told_);
+  if (link_lost_) return tell_once(lost_text(), link_lost_told_);
   ui::MsgBox(text);
 }
 
@@ -152,11 +147,8 @@ void INTERRUPT(const QString& stop) {
 bool INTERRUPTED() { return !interrupted_text_.isEmpty(); }
 
 void END_LINK_REPORT() {
-  if (!interrupted_text_.isEmpty() && !interrupted_told_) {
-    interrupted_told_ = true;
-    ui::MsgBox(interrupted_text_);
-  }
-  if (link_lost_ && !link_lost_told_) ui::MsgBox(lost_text());
+  if (!interrupted_text_.isEmpty()) tell_once(interrupted_text_, interrupted_told_);
+  if (link_lost_) tell_once(lost_text(), link_lost_told_);
   link_lost_ = false;
   link_lost_told_ = false;
 }
