@@ -212,19 +212,11 @@ void read_body(velta& w) {
 }  // namespace
 
 void FORGET_READ_VALUES(velta& w) {
-  const QString unknown = QStringLiteral("???");
-  for (QLineEdit* box : {w.curr_pos, w.read_lower_limit, w.read_upper_limit, w.read_inv_delay, w.pwm_msg,
-                         w.read_pwm_period, w.read_pwm_max_duty, w.read_ramp, w.read_pwm_min_duty,
-                         w.optimize_msg, w.read_pres_delay, w.offset_read, w.mot_check_msg, w.check_angle,
-                         w.read_rot_timeout})
-    box->setText(unknown);
-  w.cbox_status->setText(unknown);
+  for (QLineEdit* box : w.info_read->findChildren<QLineEdit*>())
+    box->setText(box->property("design_text").toString());
   ui::SET_BACKCOLOR(w.cbox_status, ui::SYS_WINDOW_BACKGROUND());
-  w.mode_msg->setText(QStringLiteral("??????????"));
-  w.dipsw->setText(QStringLiteral("???????"));
   ui::SET_FORECOLOR(w.dipsw, ui::SYS_WINDOW_TEXT());
   ui::SET_FORECOLOR(w.label_dipsw, ui::SYS_WINDOW_TEXT());
-  w.cal_fact->setText(QStringLiteral("?????"));
 }
 }  // namespace tune_cmd
 

@@ -331,6 +331,12 @@ class TestGoto : public QObject {
     Bench b;
     b.sim().set("lower_limit", "12");
     b.sim().fault(QStringLiteral("delay=%1:800 for=L once").arg(delay_at));
+    const auto read_boxes = [&b] {
+      QStringList out;
+      for (QLineEdit* e : b.w().info_read->findChildren<QLineEdit*>()) out << e->objectName() + "=" + e->text();
+      return out;
+    };
+    const QStringList design = read_boxes();
     QByteArray on_wire_meanwhile;
     later(300, [&] {
       // Looked at from inside the stop's own wait for its reply.
@@ -347,6 +353,8 @@ class TestGoto : public QObject {
     QCOMPARE(b.w().read_lower_limit->text(), QStringLiteral("???"));
     QCOMPARE(b.w().curr_pos->text(), QStringLiteral("???"));
     QCOMPARE(b.w().cal_fact->text(), QStringLiteral("?????"));
+    QCOMPARE(read_boxes(), design);
+    QCOMPARE(design.size(), 19);
     verify_exchange_ended(b.w());
     // The next read is whole again.
     b.msgs().clear();

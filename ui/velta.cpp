@@ -26,6 +26,8 @@ QLineEdit* box(QWidget* parent, const char* name, const QString& text, bool read
   auto* e = new QLineEdit(text, parent);
   e->setObjectName(QString::fromLatin1(name));
   e->setReadOnly(read_only);
+  // Kept so that a box can be given back its design text (an interrupted read).
+  e->setProperty("design_text", text);
   // The controller's values are short; keep the boxes compact.
   e->setMinimumWidth(70);
   return e;
