@@ -6,6 +6,7 @@
 
 #include "protocol/tune_cmd.h"
 #include "ui/colours.h"
+#include "ui/fonts.h"
 #include "ui/velta.h"
 
 const QString CALIBRATION::CAPTION = QStringLiteral("KOR.DEL.VAN.  -  CALIBRATION FORM");
@@ -19,12 +20,6 @@ constexpr int px(int twips) { return twips / 15; }
 // Colour values in the 0x00BBGGRR form of the window's design.
 QColor bgr(unsigned v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
 
-QFont arial(double points) {
-  QFont f(QStringLiteral("Arial"));
-  f.setPointSizeF(points);
-  f.setBold(true);
-  return f;
-}
 
 // A button whose caption wraps onto several lines, as the narrow calibration
 // buttons need; text() keeps the caption unchanged.
@@ -49,7 +44,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, u
   auto* b = new WrapButton(caption, parent);
   b->setObjectName(QString::fromLatin1(name));
   b->setAutoDefault(false);
-  b->setFont(arial(9.75));
+  b->setFont(ui::ARIAL_BOLD(9.75));
   b->setGeometry(px(left), px(top), px(width), px(height));
   ui::SET_BACKCOLOR(b, bgr(colour));
   return b;
@@ -59,7 +54,7 @@ QLineEdit* box(QWidget* parent, const char* name, const QString& text, unsigned 
                int top, int width, int height) {
   auto* e = new QLineEdit(text, parent);
   e->setObjectName(QString::fromLatin1(name));
-  e->setFont(arial(24));
+  e->setFont(ui::ARIAL_BOLD(24));
   e->setGeometry(px(left), px(top), px(width), px(height));
   ui::SET_BACKCOLOR(e, bgr(colour));
   return e;
@@ -94,7 +89,7 @@ CALIBRATION::CALIBRATION(QWidget* parent) : QWidget(parent) {
   calib_angle = box(this, "calib_angle", QStringLiteral("90"), 0x00FFC0C0, 2160, 1080, 1215, 600);
   Label1 = new QLabel(QStringLiteral("\u00b0"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setFont(arial(18));
+  Label1->setFont(ui::ARIAL_BOLD(18));
   Label1->setGeometry(px(3360), px(1080), px(135), px(255));
   cal_factor = box(this, "cal_factor", QStringLiteral("?"), 0x00C0FFC0, 2160, 2040, 1695, 600);
   write_factor = button(this, "write_factor", QStringLiteral("-Calibration- calib factor set (F)"),

@@ -26,17 +26,14 @@ void velta::pwm_min_duty_Change() {
   ui::SET_BACKCOLOR(pwm_min_duty, paint(red));
 }
 
+// Either limit changing paints both: the pair is out of order, not one box.
 void velta::lower_limit_Change() {
   const QColor c = paint(tune_cmd::LIMITS_OUT_OF_ORDER(Val(lower_limit->text()), Val(upper_limit->text())));
   ui::SET_BACKCOLOR(lower_limit, c);
   ui::SET_BACKCOLOR(upper_limit, c);
 }
 
-void velta::upper_limit_Change() {
-  const QColor c = paint(tune_cmd::LIMITS_OUT_OF_ORDER(Val(lower_limit->text()), Val(upper_limit->text())));
-  ui::SET_BACKCOLOR(upper_limit, c);
-  ui::SET_BACKCOLOR(lower_limit, c);
-}
+void velta::upper_limit_Change() { lower_limit_Change(); }
 
 void velta::set_default_Click() {
   if (!ui::ASK_OVERWRITE(QStringLiteral("THIS COMMAND OVERWRITES THE -PARAMETERS SET- VALUES!!! ARE YOU SURE?")))

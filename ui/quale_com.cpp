@@ -4,6 +4,7 @@
 
 #include "app/myVar.h"
 #include "ui/colours.h"
+#include "ui/fonts.h"
 #include "ui/velta.h"
 
 const QString quale_com::CAPTION = QStringLiteral("CHOOSE or CONFIRM COM PORT");
@@ -11,12 +12,6 @@ const QString quale_com::CAPTION = QStringLiteral("CHOOSE or CONFIRM COM PORT");
 namespace {
 quale_com* the_chooser = nullptr;
 
-QFont arial(double points) {
-  QFont f(QStringLiteral("Arial"));
-  f.setPointSizeF(points);
-  f.setBold(true);
-  return f;
-}
 }  // namespace
 
 quale_com* quale_com_form() { return the_chooser; }
@@ -34,19 +29,19 @@ quale_com::quale_com(QWidget* parent) : QWidget(parent) {
 
   Label45 = new QLabel(QStringLiteral("COM"), this);
   Label45->setObjectName(QStringLiteral("Label45"));
-  Label45->setFont(arial(12));
+  Label45->setFont(ui::ARIAL_BOLD(12));
   Label45->setGeometry(16, 28, 50, 30);
 
   com_port = new QLineEdit(QStringLiteral("1"), this);
   com_port->setObjectName(QStringLiteral("com_port"));
-  com_port->setFont(arial(12));
+  com_port->setFont(ui::ARIAL_BOLD(12));
   com_port->setGeometry(68, 26, 80, 34);
   Label45->setBuddy(com_port);
   com_port->setAccessibleName(QStringLiteral("COM"));
 
   continue_button = new QPushButton(QStringLiteral("ACCEPT"), this);
   continue_button->setObjectName(QStringLiteral("continue_button"));
-  continue_button->setFont(arial(10));
+  continue_button->setFont(ui::ARIAL_BOLD(10));
   continue_button->setGeometry(172, 22, 110, 42);
   continue_button->setDefault(true);
   ui::SET_BACKCOLOR(continue_button, QColor(255, 128, 0));
