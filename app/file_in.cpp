@@ -17,6 +17,8 @@ namespace file_in {
 namespace {
 // The user hears once per run that the number cannot be stored.
 bool write_warning_given = false;
+// The number the boxes showed from the file, or stored last.
+QString kept = QStringLiteral("1");
 
 // The number text of a line read back: blanks around it allowed, nothing else.
 bool parse_stored_number(QString text, double& out) {
@@ -36,10 +38,13 @@ QByteArray SETTINGS_LINE(int number) {
   return line;
 }
 
-void RESET_WRITE_WARNING() { write_warning_given = false; }
+void RESET_WRITE_WARNING() {
+  write_warning_given = false;
+  kept = QString::number(myVar::com_port_number);
+}
 
 bool WRITE_SETTINGS() {
-  const QString text = velta_form().com_port->text().trimmed();
+  const QString text = tune_cmd::TRIM_BLANKS(velta_form().com_port->text());
   // Nearest whole number, a half going to the even neighbour.
   const int old_mode = std::fegetround();
   std::fesetround(FE_TONEAREST);
@@ -49,14 +54,17 @@ bool WRITE_SETTINGS() {
         rounded <= std::numeric_limits<std::int16_t>::max())) {
     ui::MsgBox(QStringLiteral("The port number %1 is not valid: it must lie from -32768 to "
                               "32767. The port number %2 is kept.")
-                   .arg(text, QString::number(myVar::com_port_number)));
+                   .arg(text, kept));
     return true;
   }
   myVar::com_port_number = static_cast<std::int16_t>(rounded);
+  kept = QString::number(myVar::com_port_number);
 
   // Written beside the file and renamed into place, so that a failure on the
-  // way never leaves a damaged settings file behind.
+  // way never leaves a damaged settings file behind; in a folder this user
+  // may not write, a file he may write is written in place (one short line).
   QSaveFile file(QString::fromLatin1(SETTINGS_FILE));
+  file.setDirectWriteFallback(true);
   bool written = file.open(QIODevice::WriteOnly);
   if (written) {
     const QByteArray line = SETTINGS_LINE(myVar::com_port_number);
@@ -71,6 +79,8 @@ bool WRITE_SETTINGS() {
   }
   return false;
 }
+
+QString KEPT_NUMBER() { return kept; }
 
 QString READ_INI_LINE(QFile& file) {
   QString text;
@@ -97,6 +107,7 @@ Settings READ_SETTINGS() {
   file.close();
   if (!ok) return Settings::unreadable;
   const QString shown = tune_cmd::S(number);
+  kept = shown;
   if (quale_com* chooser = quale_com_form()) {
     chooser->com_port->setText(shown);
     velta_form().com_port->setText(chooser->com_port->text());

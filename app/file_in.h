@@ -21,6 +21,10 @@ enum class Settings {
 // and the previous number kept. True when the number was refused.
 bool WRITE_SETTINGS();
 
+// The number kept when a typed one is refused: the one the boxes showed from
+// the settings file, or the one stored last.
+QString KEPT_NUMBER();
+
 // Puts the stored number into the chooser's com_port box (when the chooser
 // exists) and the main window's com_port box. Tells nobody anything: the
 // caller decides what a missing or unreadable file means.

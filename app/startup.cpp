@@ -62,7 +62,9 @@ void velta::Form_Load() {
 
 void velta::Form_Unload(int& cancel) {
   cancel = 0;
-  if (cmd_monitor->text() == QLatin1String("STOP")) {
+  // A monitor that is starting is about to run: closing is refused as while
+  // it runs, else its receive loop would go on behind a closed window.
+  if (cmd_monitor->text() == QLatin1String("STOP") || tune_cmd::MONITOR_STARTING()) {
     ui::MsgBox(MONITOR_RUNS_TEXT);
     cancel = 1;
   }

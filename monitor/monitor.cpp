@@ -17,11 +17,16 @@ const QString STOP = QStringLiteral("STOP");
 
 // Set by a status reply whose terminator never came: the monitor ends.
 bool status_terminator_lost = false;
+// From a click on START... until the monitor runs.
+bool starting = false;
 
 QString caption() { return velta_form().cmd_monitor->text(); }
 
-// Every received character goes into the line with its blanks trimmed.
-void add(const QString& c) { myVar::monitor_line += c.trimmed(); }
+// Every received character goes into the line with its blanks trimmed; the
+// terminating CR shows as "|r>".
+void add(const QString& c) {
+  myVar::monitor_line += c == QLatin1String("\r") ? QStringLiteral("|r>") : TRIM_BLANKS(c);
+}
 
 // The line head of frame `n`: " 7: <h|".
 QString line_head(long long n) { return QLatin1Char(' ') + QString::number(n) + QStringLiteral(": <h|"); }
@@ -92,9 +97,11 @@ void MONITOR_LOOP() {
   DISABLE_CMD_MONITOR();
   w.goto_replay->setEnabled(false);
   DISABLE_WRITE_MODE();
+  starting = true;
   CMD_S();
   CMD_STATUS();
   CMD_M();
+  starting = false;
   w.cmd_monitor->setText(STOP);
   DISABLE_WRITE_MODE();
   ENABLE_CMD_MONITOR();
@@ -121,41 +128,23 @@ void MONITOR_LOOP() {
 }
 
 void SHOW_STATUS_REPLY() {
-  velta& w = velta_form();
-  [&] {
-    QString c = GET_CHAR();
-    add(c);
-    if (c != QLatin1String(",")) {
-      REPORT(QStringLiteral("<Separator> invalid, received:") + c);
-      return;
-    }
-    const QString position = GET_NUM03_SILENT();
-    add(position);
-    if (position.isEmpty()) return;
-    w.fast_pos->setText((position + QStringLiteral("\u00b0")).trimmed());
-    c = GET_CHAR();
-    add(c);
-    if (c != QLatin1String(",")) {
-      REPORT(QStringLiteral("Separator invalid, received:") + c);
-      return;
-    }
-    const QString state = GET_CHAR();
-    add(state);
-    if (!SHOW_FAST_STATUS(state)) w.fast_status->setText(QStringLiteral("???"));
-    const QString terminator = GET_CHAR();
-    if (terminator.isEmpty()) {
-      // No character at all within the reply period: the frame is shown as
-      // far as it came and the monitor ends rather than guess.
-      REPORT(QStringLiteral("COMMUNICATION MONITOR, Communication timeout on <return>"));
-      myVar::reply_timeout = false;
-      status_terminator_lost = true;
-    } else if (terminator.at(0).unicode() != 13) {
-      REPORT(QStringLiteral("Terminator invalid, received ASC:") +
-             QString::number(terminator.at(0).unicode()));
-    } else {
-      myVar::monitor_line += QStringLiteral("|r>");
-    }
-  }();
+  static const StatusTexts texts{
+      {},  // a position that never comes: the line as far as it came
+      QStringLiteral("Separator invalid, received:"),
+      {},  // a letter other than B or R: "???"
+      QStringLiteral("Terminator invalid, received ASC:"),
+      // No terminator within the reply period: the frame is shown as far as
+      // it came and the monitor ends rather than guess.
+      QStringLiteral("COMMUNICATION MONITOR, Communication timeout on <return>"),
+  };
+  const QString c = GET_CHAR();
+  add(c);
+  if (c != QLatin1String(",")) {
+    REPORT(QStringLiteral("<Separator> invalid, received:") + c, KIND_OF(c));
+  } else if (READ_STATUS(texts, add) == StatusRead::terminator_missing) {
+    myVar::reply_timeout = false;
+    status_terminator_lost = true;
+  }
   ADD_REPLY_LINE(myVar::monitor_line);
 }
 
@@ -168,10 +157,10 @@ void SHOW_RAW_REPLY() {
       myVar::reply_timeout = false;
       return;
     }
-    if (c.at(0).unicode() == 13) break;
     add(c);
+    if (c.at(0).unicode() == 13) break;
   }
-  myVar::monitor_line += QStringLiteral("|r>");
   ADD_REPLY_LINE(myVar::monitor_line);
 }
+bool MONITOR_STARTING() { return starting; }
 }  // namespace tune_cmd

@@ -18,30 +18,22 @@ bool whole_number(const QString& trimmed) {
 // usable throughout.
 void calib_command(char code, const QString& data = QString()) {
   const QString name = QString(QChar(code));
-  [&] {
-    if (OPEN_COM()) return;
-    SEND_FRAME(code, data);
-    if (!MONITOR_IDLE()) return;
-    if (!HEADER_WAIT()) {
-      REPORT(QStringLiteral("cmd ") + name + QStringLiteral(", Communication timeout on <header>"));
-      return;
-    }
-    if (!CHECK_HEADER(code, GENERIC_HEADER())) return;
-    if (GET_CHAR() == QLatin1String("B")) {
-      REPORT(QStringLiteral("Cmd ") + name +
-             QStringLiteral(" not accepted: the CBOX is BUSY or NOT in ABSOLUTE mode!"));
-      return;
-    }
-    CHECK_TERMINATOR(QStringLiteral("Terminator invalid, received ASC:"),
-                     TERMINATOR_TIMEOUT(QStringLiteral("cmd ") + name));
-  }();
-  END_EXCHANGE();
+  EXCHANGE({code, data, QStringLiteral("cmd ") + name + QStringLiteral(", Communication timeout on <header>")},
+           [&name] {
+             if (GET_CHAR() == QLatin1String("B")) {
+               REPORT(QStringLiteral("Cmd ") + name +
+                      QStringLiteral(" not accepted: the CBOX is BUSY or NOT in ABSOLUTE mode!"));
+               return false;
+             }
+             return CHECK_TERMINATOR(QStringLiteral("Terminator invalid, received ASC:"),
+                                     TERMINATOR_TIMEOUT(QStringLiteral("cmd ") + name));
+           });
 }
 
 // The entry's text for K or F, or nothing (after a message) when it is no
 // whole number and so must not reach the CBOX.
 bool entry_data(const QLineEdit* entry, const QString& command, const QString& what, QString* data) {
-  *data = entry->text().trimmed();
+  *data = TRIM_BLANKS(entry->text());
   if (whole_number(*data)) return true;
   ui::MsgBox(command + QStringLiteral(" not sent: the ") + what +
              QStringLiteral(" must be a whole number, received:") + *data);

@@ -20,77 +20,79 @@ bool valid_angle(const QString& trimmed) {
   return ok && v <= 359;
 }
 
-// What differs between the two stops.
-struct StopTexts {
-  QString angle;           // the reserved angle after "AG"
-  QString header_timeout;  // no STX within the reply period
-  QString command;         // names the command in the other time-out texts
-};
-
-// Header of a stop reply. A stop clicked while another exchange waits for its
-// reply (`nested`) shares the port with it: the other reply may still come
-// first. Its frame is then dropped, once, and the wait goes on for the G reply,
-// so the stop neither takes a foreign reply for its own nor reports it.
-bool stop_header(bool nested, const StopTexts& t) {
-  const HeaderTexts& texts = GENERIC_HEADER();
-  for (int frames = 0;; ++frames) {
-    if (!HEADER_WAIT()) {
-      REPORT(t.header_timeout);
-      return false;
-    }
-    QString c = GET_CHAR();
-    if (c != QLatin1String("A")) return REPORT(texts.identifier + c), false;
-    c = GET_CHAR();
-    if (c != QLatin1String(",")) return REPORT(texts.separator1 + c), false;
-    c = GET_CHAR();
-    if (c != QLatin1String("G")) {
-      if (nested && frames == 0 && !c.isEmpty()) continue;
-      return REPORT(texts.cmd + c), false;
-    }
-    c = GET_CHAR();
-    if (c != QLatin1String(",")) return REPORT(texts.separator2 + c), false;
-    return true;
-  }
+// The result letter of a G reply; the terminator follows it.
+bool check_terminator_after_result(const QString& command) {
+  return CHECK_TERMINATOR(QStringLiteral("<Return> invalid, received ASC:"), TERMINATOR_TIMEOUT(command));
 }
 
-void stop_exchange(QPushButton* button, const StopTexts& t) {
+Outcome stop(QPushButton* button, const QString& angle, const QString& command) {
   // While the monitor is idle the port is open only inside an exchange: this
   // stop then runs nested in one that is waiting for its reply.
   const bool nested = MONITOR_IDLE() && MSComm1()->portOpen();
-  {
-    OwnButton own(button);
-    [&] {
-      if (OPEN_COM()) return;
-      // The waiting exchange's reply timer may have run most of its period;
-      // the stop gets a full one of its own.
-      if (nested) TIMER_OFF();
-      // The frame goes out before anything is read: a stop never waits.
-      SEND_FRAME('G', t.angle);
-      if (!MONITOR_IDLE()) return;
-      if (!stop_header(nested, t)) return;
-      const QString result = GET_CHAR();
-      if (result.isEmpty()) {
-        REPORT(t.command + QStringLiteral(": communication timeout on <result>"));
-        return;
-      }
-      if (result == QLatin1String("E"))
-        REPORT(QStringLiteral("Format Error on Fast-Stop command"));
-      else if (result != QLatin1String("R"))
-        REPORT(QStringLiteral("Unknow reply from Fast-Stop command:") + result);
-      CHECK_TERMINATOR(QStringLiteral("<Return> invalid, received ASC:"), TERMINATOR_TIMEOUT(t.command));
-    }();
-    END_EXCHANGE();
-  }
+  // The waiting exchange's reply timer may have run most of its period; the
+  // stop gets a full one of its own.
+  if (nested) TIMER_OFF();
+  // The frame goes out before anything is read: a stop never waits.
+  const Outcome outcome =
+      EXCHANGE({'G', angle, command + QStringLiteral(": communication timeout on <header>"), nullptr, button, nested},
+               [&command] {
+                 const QString result = GET_CHAR();
+                 if (result.isEmpty()) {
+                   REPORT(command + QStringLiteral(": communication timeout on <result>"), Failure::timeout);
+                   return false;
+                 }
+                 bool right = result == QLatin1String("R");
+                 if (result == QLatin1String("E"))
+                   REPORT(QStringLiteral("Format Error on Fast-Stop command"));
+                 else if (!right)
+                   REPORT(QStringLiteral("Unknow reply from Fast-Stop command:") + result);
+                 return check_terminator_after_result(command) && right;
+               });
   // The waiting exchange has lost its reply (this stop read the port up to its
   // own reply) and its port (closed just now). Every wait of it ends at once as
   // after a time-out, so it reports that and ends through its own common end
   // instead of waiting on a closed port or reading a reply it never got.
   if (nested) {
     myVar::reply_timeout = true;
-    INTERRUPT(t.command);
+    INTERRUPT(command);
   }
+  return outcome;
 }
 }  // namespace
+
+namespace tune_cmd {
+Outcome CMD_GOTO(const QString& angle, QString* result_out) {
+  velta& w = velta_form();
+  return EXCHANGE({'G', angle, QStringLiteral("cmd G: communication timeout on <header>")}, [&w, result_out] {
+    const QString result = GET_CHAR();
+    if (result_out) *result_out = result;
+    if (result == QLatin1String("E")) {
+      w.goto_replay->setText(QStringLiteral("WRONG"));
+      ui::SET_BACKCOLOR(w.goto_replay, ui::RED());
+      // Two characters follow a rejection; they carry nothing for the tool.
+      GET_CHAR();
+      GET_CHAR();
+      return true;
+    }
+    if (result == QLatin1String("R")) {
+      w.goto_replay->setText(QStringLiteral("CORRECT"));
+      ui::SET_BACKCOLOR(w.goto_replay, ui::SYS_WINDOW_BACKGROUND());
+    } else {
+      // What came, as it came: after a time-out nothing, so that the result of
+      // an earlier go-to never stands beside this one's failure.
+      w.goto_replay->setText(result);
+    }
+    if (result.isEmpty()) {
+      REPORT(QStringLiteral("cmd G: communication timeout on <result>"), Failure::timeout);
+      return false;
+    }
+    return check_terminator_after_result(QStringLiteral("cmd G"));
+  });
+}
+
+Outcome CMD_SOFT_STOP() { return stop(velta_form().soft_stop, QStringLiteral("977"), QStringLiteral("cmd G777")); }
+Outcome CMD_FAST_STOP() { return stop(velta_form().fast_stop, QStringLiteral("999"), QStringLiteral("cmd G999")); }
+}  // namespace tune_cmd
 
 void velta::go_to_angle_Change() {
   const double v = Val(go_to_angle->text());
@@ -99,56 +101,16 @@ void velta::go_to_angle_Change() {
 
 void velta::execute_Click() {
   DISABLE_ALL();
-  const QString angle = go_to_angle->text().trimmed();
-  if (!valid_angle(angle)) {
+  const QString angle = TRIM_BLANKS(go_to_angle->text());
+  if (valid_angle(angle)) {
+    CMD_GOTO(angle);
+  } else {
     // Text that is no angle never reaches the motor controller.
     ui::SET_BACKCOLOR(go_to_angle, ui::RED());
-    ui::MsgBox(QStringLiteral("cmd G not sent: the angle must be a whole number from 0 to 359, received:") +
-               angle);
-    ENABLE_ALL();
-    return;
+    ui::MsgBox(QStringLiteral("cmd G not sent: the angle must be a whole number from 0 to 359, received:") + angle);
   }
-  [&] {
-    if (OPEN_COM()) return;
-    SEND_FRAME('G', angle);
-    if (!MONITOR_IDLE()) return;
-    if (!HEADER_WAIT()) {
-      REPORT(QStringLiteral("cmd G: communication timeout on <header>"));
-      return;
-    }
-    if (!CHECK_HEADER('G', GENERIC_HEADER())) return;
-    const QString result = GET_CHAR();
-    if (result.isEmpty()) {
-      REPORT(QStringLiteral("cmd G: communication timeout on <result>"));
-      return;
-    }
-    if (result == QLatin1String("E")) {
-      goto_replay->setText(QStringLiteral("WRONG"));
-      ui::SET_BACKCOLOR(goto_replay, ui::RED());
-      // Two characters follow a rejection; they carry nothing for the tool.
-      GET_CHAR();
-      GET_CHAR();
-      return;
-    }
-    if (result == QLatin1String("R")) {
-      goto_replay->setText(QStringLiteral("CORRECT"));
-      ui::SET_BACKCOLOR(goto_replay, ui::SYS_WINDOW_BACKGROUND());
-    } else {
-      goto_replay->setText(result);
-    }
-    CHECK_TERMINATOR(QStringLiteral("<Return> invalid, received ASC:"),
-                     TERMINATOR_TIMEOUT(QStringLiteral("cmd G")));
-  }();
-  END_EXCHANGE();
   ENABLE_ALL();
 }
 
-void velta::soft_stop_Click() {
-  stop_exchange(soft_stop, {QStringLiteral("977"), QStringLiteral("cmd G777: communication timeout on <header>"),
-                            QStringLiteral("cmd G777")});
-}
-
-void velta::fast_stop_Click() {
-  stop_exchange(fast_stop, {QStringLiteral("999"), QStringLiteral("cmd G999: communication timeout on <header>"),
-                            QStringLiteral("cmd G999")});
-}
+void velta::soft_stop_Click() { CMD_SOFT_STOP(); }
+void velta::fast_stop_Click() { CMD_FAST_STOP(); }

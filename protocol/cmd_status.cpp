@@ -1,3 +1,5 @@
+// The status command "?" and the one reader of a status reply's fields, which
+// the communication monitor uses for the status frames it lists.
 #include "app/myVar.h"
 #include "protocol/tune_cmd.h"
 #include "ui/colours.h"
@@ -18,47 +20,64 @@ bool SHOW_FAST_STATUS(const QString& state) {
   return true;
 }
 
-void CMD_STATUS() {
+StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QString&)>& seen) {
   velta& w = velta_form();
-  OwnButton own(w.command_qm);
-  const HeaderTexts texts{
+  const QString position = GET_NUM03_SILENT();
+  seen(position);
+  if (position.isEmpty()) {
+    if (!t.position_timeout.isEmpty()) REPORT(t.position_timeout, Failure::timeout);
+    return StatusRead::failed;
+  }
+  w.fast_pos->setText(TRIM_BLANKS(position + QStringLiteral("\u00b0")));
+  const QString separator = GET_CHAR();
+  seen(separator);
+  if (separator != QLatin1String(",")) {
+    REPORT(t.separator + separator, KIND_OF(separator));
+    return StatusRead::failed;
+  }
+  const QString state = GET_CHAR();
+  seen(state);
+  bool right = true;
+  if (!SHOW_FAST_STATUS(state)) {
+    // The terminator is still tested after this.
+    if (t.state.isEmpty()) {
+      w.fast_status->setText(QStringLiteral("???"));
+    } else {
+      REPORT(t.state + state, KIND_OF(state));
+      right = false;
+    }
+  }
+  const QString terminator = GET_CHAR();
+  if (terminator.isEmpty()) {
+    REPORT(t.terminator_timeout, Failure::timeout);
+    return StatusRead::terminator_missing;
+  }
+  if (terminator.at(0) != QChar(CR)) {
+    REPORT(t.terminator + QString::number(terminator.at(0).unicode()));
+    return StatusRead::failed;
+  }
+  seen(terminator);
+  return right ? StatusRead::complete : StatusRead::failed;
+}
+
+Outcome CMD_STATUS() {
+  static const HeaderTexts header{
       QStringLiteral("? cmd, <Identifier> invalid, received:"),
       QStringLiteral("? cmd, <Separator>#1 invalid, received:"),
       QStringLiteral("? cmd, <Cmd> invalid, received:"),
       QStringLiteral("? cmd, <Separator>#2 invalid, received:"),
   };
-  [&] {
-    if (OPEN_COM()) return;
-    SEND_FRAME('?');
-    if (!MONITOR_IDLE()) return;
-    if (!HEADER_WAIT()) {
-      REPORT(QStringLiteral("cmd ?, Communication timeout on <header>"));
-      return;
-    }
-    if (!CHECK_HEADER('?', texts)) return;
-
-    const QString position = GET_NUM03_SILENT();
-    if (position.isEmpty()) {
-      // The reader itself stays silent; a failed exchange must not look
-      // like a success, so the position's time-out is told here.
-      REPORT(QStringLiteral("cmd ?, Communication timeout on <position>"));
-      return;
-    }
-    w.fast_pos->setText((position + QStringLiteral("\u00b0")).trimmed());
-
-    const QString separator = GET_CHAR();
-    if (separator != QLatin1String(",")) {
-      REPORT(QStringLiteral("? cmd, <Separator>#3 invalid, received:") + separator);
-      return;
-    }
-    const QString state = GET_CHAR();
-    if (!SHOW_FAST_STATUS(state)) {
-      // The terminator is still tested after this message.
-      REPORT(QStringLiteral("? cmd, <data>(R or B) invalid, received:") + state);
-    }
-    CHECK_TERMINATOR(QStringLiteral("? cmd, <return> invalid, received ASC:"),
-                     TERMINATOR_TIMEOUT(QStringLiteral("cmd ?")));
-  }();
-  END_EXCHANGE();
+  static const StatusTexts fields{
+      // The position reader itself is silent; a failed exchange must not look
+      // like a success, so its time-out is told here.
+      QStringLiteral("cmd ?, Communication timeout on <position>"),
+      QStringLiteral("? cmd, <Separator>#3 invalid, received:"),
+      QStringLiteral("? cmd, <data>(R or B) invalid, received:"),
+      QStringLiteral("? cmd, <return> invalid, received ASC:"),
+      TERMINATOR_TIMEOUT(QStringLiteral("cmd ?")),
+  };
+  return EXCHANGE({'?', {}, QStringLiteral("cmd ?, Communication timeout on <header>"), &header,
+                   velta_form().command_qm},
+                  [] { return READ_STATUS(fields, [](const QString&) {}) == StatusRead::complete; });
 }
 }  // namespace tune_cmd

@@ -3,11 +3,43 @@
 #include <QPushButton>
 
 #include "app/myVar.h"
-#include "serial/link.h"
-#include "serial/yield.h"
 #include "ui/velta.h"
 
 namespace tune_cmd {
+namespace {
+// The header after STX: "A", ",", the code, ",". True when all four matched;
+// else the text of the first mismatch is told, with the character received.
+// Retries once on a foreign reply when the command asks for it.
+bool read_header(const Command& c) {
+  const HeaderTexts& texts = c.header ? *c.header : GENERIC_HEADER();
+  for (int frames = 0;; ++frames) {
+    if (!HEADER_WAIT()) {
+      REPORT(c.header_timeout, Failure::timeout);
+      return false;
+    }
+    const struct {
+      QChar expected;
+      const QString& text;
+    } steps[] = {{QChar('A'), texts.identifier},
+                 {QChar(','), texts.separator1},
+                 {QChar(c.code), texts.cmd},
+                 {QChar(','), texts.separator2}};
+    bool foreign = false;
+    for (const auto& step : steps) {
+      const QString got = GET_CHAR();
+      if (got == QString(step.expected)) continue;
+      if (&step.text == &texts.cmd && c.skip_foreign_reply && frames == 0 && !got.isEmpty()) {
+        foreign = true;
+        break;
+      }
+      REPORT(step.text + got, KIND_OF(got));
+      return false;
+    }
+    if (!foreign) return true;
+  }
+}
+}  // namespace
+
 bool MONITOR_IDLE() { return velta_form().cmd_monitor->text() == QLatin1String("START..."); }
 
 void SEND_FRAME(char code, const QString& data) {
@@ -22,13 +54,8 @@ void SEND_FRAME(char code, const QString& data) {
 
 bool HEADER_WAIT() {
   myVar::reply_timeout = false;
-  TIMER_ON();
-  for (;;) {
-    YIELD();
-    QString c = READ_PORT();
-    if (c.isEmpty()) c = QStringLiteral(" ");
-    if (myVar::reply_timeout) break;
-    if (c.at(0) == QChar(STX)) break;
+  while (AWAIT()) {
+    if (READ_PORT() == QString(QChar(STX))) break;
   }
   TIMER_OFF();
   return !myVar::reply_timeout;
@@ -44,30 +71,10 @@ const HeaderTexts& GENERIC_HEADER() {
   return texts;
 }
 
-bool CHECK_HEADER(char code, const HeaderTexts& texts) {
-  const struct {
-    QChar expected;
-    const QString& text;
-  } steps[] = {
-      {QChar('A'), texts.identifier},
-      {QChar(','), texts.separator1},
-      {QChar(code), texts.cmd},
-      {QChar(','), texts.separator2},
-  };
-  for (const auto& step : steps) {
-    const QString c = GET_CHAR();
-    if (c != QString(step.expected)) {
-      REPORT(step.text + c);
-      return false;
-    }
-  }
-  return true;
-}
-
 bool CHECK_TERMINATOR(const QString& text, const QString& timeout_text) {
   const QString c = GET_CHAR();
   if (c.isEmpty()) {
-    REPORT(timeout_text);
+    REPORT(timeout_text, Failure::timeout);
     return false;
   }
   if (c.at(0) != QChar(CR)) {
@@ -88,11 +95,18 @@ void END_EXCHANGE() {
   END_LINK_REPORT();
 }
 
-OwnButton::OwnButton(QWidget* button) : button_(button), was_enabled_(button->isEnabled()) {
-  button_->setEnabled(false);
-}
-
-OwnButton::~OwnButton() {
-  if (was_enabled_) button_->setEnabled(true);
+Outcome EXCHANGE(const Command& c, const std::function<bool()>& fields) {
+  // A button already disabled (by a lock around this exchange) stays so.
+  const bool give_back = c.own_button && c.own_button->isEnabled();
+  if (c.own_button) c.own_button->setEnabled(false);
+  Outcome outcome = Outcome::failed;
+  if (!OPEN_COM()) {
+    SEND_FRAME(c.code, c.data);
+    if (!MONITOR_IDLE()) outcome = Outcome::sent_only;
+    else if (read_header(c) && (!fields || fields())) outcome = Outcome::done;
+  }
+  END_EXCHANGE();
+  if (give_back) c.own_button->setEnabled(true);
+  return outcome;
 }
 }  // namespace tune_cmd

@@ -1,7 +1,11 @@
 #pragma once
-// The exchange pattern every command routine follows: the command frame,
-// the wait for STX, the reply header, the terminator and the common end.
+// The exchange pattern every command routine follows, written once: the
+// command frame, the wait for STX, the reply header, the terminator and the
+// common end.
 #include <QString>
+#include <functional>
+
+#include "serial/link.h"
 
 class QWidget;
 
@@ -26,12 +30,7 @@ struct HeaderTexts {
 // "<Identifier> invalid, received:" and its three companions.
 const HeaderTexts& GENERIC_HEADER();
 
-// Reads "A", ",", code, "," with GET_CHAR; at the first mismatch shows the
-// text of that position with the received character appended. True when all
-// four matched.
-bool CHECK_HEADER(char code, const HeaderTexts& texts);
-
-// Reads the terminator. True on CR. Otherwise shows `text` followed by the
+// Reads the terminator. True on CR. Otherwise tells `text` followed by the
 // decimal code of the character, or `timeout_text` when no character came
 // within the reply period (then there is no code to show).
 bool CHECK_TERMINATOR(const QString& text, const QString& timeout_text);
@@ -41,21 +40,33 @@ bool CHECK_TERMINATOR(const QString& text, const QString& timeout_text);
 QString TERMINATOR_TIMEOUT(const QString& command);
 
 // Common end of every exchange: reply timer off, reply_timeout cleared, the
-// port closed when the monitor is idle.
+// port closed when the monitor is idle, a vanished device told.
 void END_EXCHANGE();
 
-// A command's own button, disabled for the exchange and given back at its
-// end. A button that was already disabled (by a lock around the exchange)
-// stays disabled.
-class OwnButton {
- public:
-  explicit OwnButton(QWidget* button);
-  ~OwnButton();
-  OwnButton(const OwnButton&) = delete;
-  OwnButton& operator=(const OwnButton&) = delete;
-
- private:
-  QWidget* button_;
-  bool was_enabled_;
+// One command as the exchange pattern runs it: what differs between the
+// commands is their frame, their texts, their own button and their fields.
+struct Command {
+  char code;
+  QString data;                         // after the code: an angle, a factor
+  QString header_timeout;               // no STX within the reply period
+  const HeaderTexts* header = nullptr;  // nullptr: the generic texts
+  QWidget* own_button = nullptr;        // disabled while the exchange runs
+  // A stop sent while another exchange waits for its reply shares the port
+  // with it: that reply may come first. Its frame is then skipped, once, and
+  // the wait goes on for the stop's own reply.
+  bool skip_foreign_reply = false;
 };
+
+enum class Outcome {
+  failed,     // told already
+  sent_only,  // the monitor runs and shows the reply
+  done,       // the whole reply was right
+};
+
+// The pattern: the own button off (a button already locked by a caller stays
+// locked), OPEN_COM, the frame in one write, the reply left to a running
+// monitor, the header wait and the header check, then `fields` reads the rest
+// and tells its own faults (true when the reply was right), and the common
+// end on every way out.
+Outcome EXCHANGE(const Command& c, const std::function<bool()>& fields = {});
 }  // namespace tune_cmd

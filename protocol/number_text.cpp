@@ -1,16 +1,14 @@
 #include "protocol/number_text.h"
 
 #include <QRegularExpression>
-
-#include <cctype>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace tune_cmd {
 namespace {
 bool ignored(QChar c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool digit(char c) { return c >= '0' && c <= '9'; }
 
 // The longest leading run that forms a decimal number, blanks dropped.
 std::string number_prefix(const QString& text) {
@@ -24,16 +22,10 @@ std::string number_prefix(const QString& text) {
   std::string out;
   if (i < kept.size() && (kept[i] == '+' || kept[i] == '-')) out += kept[i++];
   bool digits = false;
-  while (i < kept.size() && std::isdigit(static_cast<unsigned char>(kept[i]))) {
-    out += kept[i++];
-    digits = true;
-  }
+  while (i < kept.size() && digit(kept[i])) out += kept[i++], digits = true;
   if (i < kept.size() && kept[i] == '.') {
     out += kept[i++];
-    while (i < kept.size() && std::isdigit(static_cast<unsigned char>(kept[i]))) {
-      out += kept[i++];
-      digits = true;
-    }
+    while (i < kept.size() && digit(kept[i])) out += kept[i++], digits = true;
   }
   if (!digits) return {};
   if (i < kept.size() && (kept[i] == 'E' || kept[i] == 'e')) {
@@ -41,22 +33,28 @@ std::string number_prefix(const QString& text) {
     std::string exp = "e";
     if (j < kept.size() && (kept[j] == '+' || kept[j] == '-')) exp += kept[j++];
     bool exp_digits = false;
-    while (j < kept.size() && std::isdigit(static_cast<unsigned char>(kept[j]))) {
-      exp += kept[j++];
-      exp_digits = true;
-    }
+    while (j < kept.size() && digit(kept[j])) exp += kept[j++], exp_digits = true;
     if (exp_digits) out += exp;
   }
   return out;
 }
 }  // namespace
 
-bool BEGINS_WITH_NUMBER(const QString& text) { return !number_prefix(text).empty(); }
-
 double Val(const QString& text) {
-  const std::string prefix = number_prefix(text);
+  std::string prefix = number_prefix(text);
   if (prefix.empty()) return 0.0;
-  return std::strtod(prefix.c_str(), nullptr);
+  const bool negative = prefix[0] == '-';
+  if (prefix[0] == '+' || negative) prefix.erase(0, 1);  // from_chars takes no sign of its own
+  double value = 0;
+  const auto [end, error] = std::from_chars(prefix.data(), prefix.data() + prefix.size(), value);
+  (void)end;
+  if (error == std::errc::result_out_of_range) {
+    // Beyond a double: a large exponent overflows, a small one underflows.
+    const std::size_t e = prefix.find('e');
+    const bool large = e != std::string::npos && prefix[e + 1] != '-';
+    value = large ? HUGE_VAL : 0.0;
+  }
+  return negative ? -value : value;
 }
 
 QString S(double x) {
@@ -64,9 +62,9 @@ QString S(double x) {
   if (std::isinf(x)) return x < 0 ? QStringLiteral("-Inf") : QStringLiteral("Inf");
   if (x == 0) return QStringLiteral("0");
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.15g", x);
-  QString s = QString::fromLatin1(buf);
-  // %g writes the exponent in lower case; the tool shows it as 1E+20.
+  const auto result = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::general, 15);
+  QString s = QString::fromLatin1(buf, static_cast<int>(result.ptr - buf));
+  // The exponent is shown as 1E+20.
   s.replace('e', 'E');
   return s;
 }
@@ -79,5 +77,12 @@ bool IS_NUMBER(const QString& text) {
 bool IS_DIGITS(const QString& text) {
   static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
   return digits.match(text).hasMatch();
+}
+
+QString TRIM_BLANKS(const QString& text) {
+  qsizetype first = 0, last = text.size();
+  while (first < last && text.at(first) == QLatin1Char(' ')) ++first;
+  while (last > first && text.at(last - 1) == QLatin1Char(' ')) --last;
+  return text.mid(first, last - first);
 }
 }  // namespace tune_cmd

@@ -7,86 +7,206 @@
 
 namespace tune_cmd {
 namespace {
-// The largest count a five-digit field of the controller holds.
-constexpr double FIELD_MAX = 99999;
+bool within(double x, double lo, double hi) { return x >= lo && x <= hi; }  // false for NaN
 
+QString text(const Entries& e, const char* entry) { return TRIM_BLANKS(e.value(QString::fromLatin1(entry))); }
+QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+
+// On-time A and off-time B at maximum duty and minimum on-time C, in ticks,
+// from the period (ms) and the two duties (%).
 struct Pwm {
   double a, b, c;
 };
-
-// On-time A and off-time B at maximum duty, minimum on-time C, in ticks.
-Pwm pwm_ticks(const ParameterRecord& r) {
-  const double p = Val(r.pwm_period.trimmed());
-  const double dmax = Val(r.pwm_max_duty.trimmed());
-  const double dmin = Val(r.pwm_min_duty.trimmed());
-  const double h = p * dmax / 100;
-  return {std::floor(h / 1.64 + 0.5), std::floor((p - h) / 1.64 + 0.5), std::floor(p * dmin / 100 / 1.64 + 0.5)};
+Pwm pwm_ticks(const Entries& e) {
+  const double p = Val(text(e, "pwm_period"));
+  const double h = p * Val(text(e, "pwm_max_duty")) / 100;
+  return {std::floor(h / TICK_MS + 0.5), std::floor((p - h) / TICK_MS + 0.5),
+          std::floor(p * Val(text(e, "pwm_min_duty")) / 100 / TICK_MS + 0.5)};
 }
 
-QString time_ticks(const QString& text) { return S(T(Val(text))); }
-QString flag(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+QString received(const QString& what, const QString& got) { return what + QStringLiteral(", received:") + got; }
 
-// A whole number, digits only (leading zeros allowed), or with a sign when
-// `signed_ok`; *value set when it is one.
-bool is_whole(const QString& t, bool signed_ok, double* value) {
+// A whole number of degrees within the parameter's range, digits only or,
+// where the range reaches below zero, with a sign.
+QString degrees_problem(const Parameter& p, const QString& t) {
   static const QRegularExpression with_sign(QStringLiteral("^[+-]?[0-9]+$"));
-  if (!(signed_ok ? with_sign.match(t).hasMatch() : IS_DIGITS(t))) return false;
-  *value = Val(t);
-  return true;
-}
-
-bool within(double x, double lo, double hi) { return x >= lo && x <= hi; }  // false for NaN
-
-QString received(const QString& what, const QString& text) {
-  return what + QStringLiteral(", received:") + text;
-}
-
-// A time in seconds that must give 0 to 99999 ticks.
-QString time_problem(const QString& caption, const QString& text) {
-  const QString t = text.trimmed();
-  if (IS_NUMBER(t) && within(T(Val(t)), 0, FIELD_MAX)) return {};
-  return received(caption + QStringLiteral(" must be a number of seconds from 0 to 163.99 (99999 ticks of 1.64 ms)"),
+  const bool whole = p.lo < 0 ? with_sign.match(t).hasMatch() : IS_DIGITS(t);
+  if (whole && within(Val(t), p.lo, p.hi)) return {};
+  return received(QStringLiteral("%1 must be a whole number of degrees from %2 to %3").arg(p.caption).arg(p.lo).arg(p.hi),
                   t);
 }
 
-// A whole number of degrees within [lo, hi].
-QString angle_problem(const QString& caption, const QString& text, bool signed_ok, double lo, double hi) {
-  const QString t = text.trimmed();
-  double v = 0;
-  if (is_whole(t, signed_ok, &v) && within(v, lo, hi)) return {};
-  return received(caption + QStringLiteral(" must be a whole number of degrees from %1 to %2").arg(lo).arg(hi), t);
+QString number_problem(const QString& caption, const QString& unit, const QString& t) {
+  if (IS_NUMBER(t)) return {};
+  return received(caption + QStringLiteral(" must be a number of ") + unit, t);
+}
+
+QString ticks_problem(const QString& what, double ticks, const QString& got) {
+  if (within(ticks, 0, FIELD_MAX)) return {};
+  return received(what + QStringLiteral(" of 0 to 99999 ticks of 1.64 ms"), got);
 }
 }  // namespace
 
-double T(double seconds) { return std::floor(seconds * 1000 / 1.64 + 0.5); }
+const std::array<Parameter, RECORD_VALUES>& RECORD() {
+  static const std::array<Parameter, RECORD_VALUES> record = {{
+      {1, "stop_mode", "Stop mode", Unit::stop_mode, "south_stop", "mode_msg", false, 0, 2},
+      {2, "lower_limit", "Lower Limit", Unit::degrees, "lower_limit", "read_lower_limit", true, 0, 500},
+      {3, "upper_limit", "Upper Limit", Unit::degrees, "upper_limit", "read_upper_limit", true, 0, 500},
+      {4, "reverse_delay", "Rev. Delay", Unit::seconds, "inv_delay", "read_inv_delay", true, 0, FIELD_MAX},
+      {5, "pwm", "PWM", Unit::on_off, "pwm_on", "pwm_msg", false, 0, 1},
+      {6, "pwm_on_time", "PWM:period", Unit::pwm_on_time, "pwm_period", "read_pwm_period", false, 0, FIELD_MAX},
+      {7, "pwm_off_time", "PWM:max.duty", Unit::pwm_off_time, "pwm_max_duty", "read_pwm_max_duty", false, 0,
+       FIELD_MAX},
+      {8, "ramp", "PWM:ramp", Unit::degrees, "ramp", "read_ramp", true, 0, FIELD_MAX},
+      {9, "pwm_min_on_time", "PWM:min.duty", Unit::pwm_min_on_time, "pwm_min_duty", "read_pwm_min_duty", false, 0,
+       FIELD_MAX},
+      {10, "optimize", "OPTIMIZE", Unit::on_off, "optimize", "optimize_msg", false, 0, 1},
+      {11, "preset_delay", "Preset Delay", Unit::seconds, "pres_delay", "read_pres_delay", true, 0, FIELD_MAX},
+      {12, "offset", "Offset", Unit::offset, "offset_write", "offset_read", true, -70, 70},
+      {13, "rotation_check", "ROT CHECK", Unit::on_off, "mot_check", "mot_check_msg", false, 0, 1},
+      {14, "check_angle", "Check angle", Unit::check_angle, "check_angle_write", "check_angle", true, -FIELD_MAX,
+       FIELD_MAX},
+      {15, "rotation_timeout", "Rot. Timeout", Unit::seconds, "rot_timeout", "read_rot_timeout", true, 0, FIELD_MAX},
+  }};
+  return record;
+}
 
-QString WIRE_VALUE(const ParameterRecord& r, int n) {
-  switch (n) {
-    case 1:
-      if (r.north_stop) return QStringLiteral("0");
-      if (r.south_stop) return QStringLiteral("1");
+const Parameter& PARAMETER(int n) { return RECORD().at(static_cast<std::size_t>(n - 1)); }
+
+const std::array<EntryDefault, 16>& ENTRY_DEFAULTS() {
+  static const std::array<EntryDefault, 16> defaults = {{
+      {"offset_write", "0"},
+      {"pwm_period", "50"},
+      {"pwm_max_duty", "100"},
+      {"pwm_min_duty", "50"},
+      {"ramp", "10"},
+      {"lower_limit", "0"},
+      {"upper_limit", "500"},
+      {"inv_delay", "3"},
+      {"pres_delay", "3"},
+      {"rot_timeout", "5"},
+      {"pwm_on", "1"},
+      {"optimize", "1"},
+      {"mot_check", "0"},
+      {"south_stop", "1"},
+      {"north_stop", "0"},
+      {"check_angle_write", "2"},
+  }};
+  return defaults;
+}
+
+double T(double seconds) { return std::floor(seconds * 1000 / TICK_MS + 0.5); }
+
+QString WIRE_VALUE(const Entries& e, int n) {
+  const Parameter& p = PARAMETER(n);
+  const QString t = text(e, p.entry);
+  switch (p.unit) {
+    case Unit::stop_mode:
+      if (text(e, "north_stop") == QLatin1String("1")) return QStringLiteral("0");
+      if (text(e, "south_stop") == QLatin1String("1")) return QStringLiteral("1");
       return {};
-    case 2: return r.lower_limit.trimmed();
-    case 3: return r.upper_limit.trimmed();
-    case 4: return time_ticks(r.inv_delay);
-    case 5: return flag(r.pwm_on);
-    case 6: return S(pwm_ticks(r).a);
-    case 7: return S(pwm_ticks(r).b);
-    case 8: return r.ramp.trimmed();
-    case 9: return S(pwm_ticks(r).c);
-    case 10: return flag(r.optimize);
-    case 11: return time_ticks(r.pres_delay);
-    case 12: {
-      // A negative offset goes without its leading zeros (-05 as -5); any
-      // other offset as it was typed.
-      const QString t = r.offset_write.trimmed();
-      return t.startsWith('-') ? S(Val(t)) : t;
-    }
-    case 13: return flag(r.mot_check);
-    case 14: return S(std::floor(Val(r.check_angle_write)));
-    case 15: return time_ticks(r.rot_timeout);
+    case Unit::degrees: return t;
+    case Unit::seconds: return S(T(Val(t)));
+    case Unit::on_off: return flag(t == QLatin1String("1"));
+    case Unit::pwm_on_time: return S(pwm_ticks(e).a);
+    case Unit::pwm_off_time: return S(pwm_ticks(e).b);
+    case Unit::pwm_min_on_time: return S(pwm_ticks(e).c);
+    // A negative offset goes without its leading zeros (-05 as -5); any
+    // other offset as it was typed.
+    case Unit::offset: return t.startsWith('-') ? S(Val(t)) : t;
+    case Unit::check_angle: return S(std::floor(Val(t)));
   }
   return {};
+}
+
+QString RECORD_PROBLEM(const Entries& e) {
+  for (const Parameter& p : RECORD()) {
+    const QString t = text(e, p.entry);
+    QString problem;
+    switch (p.unit) {
+      case Unit::stop_mode:
+      case Unit::on_off:
+        break;
+      case Unit::degrees:
+      case Unit::offset:
+        problem = degrees_problem(p, t);
+        break;
+      case Unit::seconds:
+        problem = number_problem(p.caption, QStringLiteral("seconds"), t);
+        if (problem.isEmpty())
+          problem = ticks_problem(QString::fromLatin1(p.caption) + QStringLiteral(" must give a time"), T(Val(t)), t);
+        break;
+      case Unit::pwm_on_time: {
+        const QString period = text(e, "pwm_period"), max_duty = text(e, "pwm_max_duty");
+        problem = number_problem(QStringLiteral("PWM:period"), QStringLiteral("milliseconds"), period);
+        if (problem.isEmpty()) problem = number_problem(QStringLiteral("PWM:max.duty"), QStringLiteral("percent"), max_duty);
+        const Pwm ticks = pwm_ticks(e);
+        const QString what = QStringLiteral("PWM:period and PWM:max.duty must give on- and off-times");
+        const QString got = period + QStringLiteral(" and ") + max_duty;
+        if (problem.isEmpty()) problem = ticks_problem(what, ticks.a, got);
+        if (problem.isEmpty()) problem = ticks_problem(what, ticks.b, got);
+        break;
+      }
+      case Unit::pwm_off_time:
+        break;  // told with the on-time: both come from the same two boxes
+      case Unit::pwm_min_on_time:
+        problem = number_problem(QStringLiteral("PWM:min.duty"), QStringLiteral("percent"), t);
+        if (problem.isEmpty())
+          problem = ticks_problem(QStringLiteral("PWM:period and PWM:min.duty must give a minimum on-time"),
+                                  pwm_ticks(e).c, text(e, "pwm_period") + QStringLiteral(" and ") + t);
+        break;
+      case Unit::check_angle:
+        if (!IS_NUMBER(t) || !within(std::floor(Val(t)), p.lo, p.hi))
+          problem = received(QStringLiteral("Check angle must be a number of degrees from -99999 to 99999"), t);
+        break;
+    }
+    if (!problem.isEmpty()) return problem;
+  }
+  return {};
+}
+
+QString SECONDS_TEXT(double ticks, bool exact) {
+  const double seconds = ticks * TICK_MS / 1000;
+  return S(exact ? seconds : std::floor(seconds + 0.5));
+}
+
+QString PERIOD_TEXT(double a, double b, bool exact) {
+  const double period = (a + b) * TICK_MS;
+  return S(exact ? period : std::floor(period + 0.5));
+}
+
+QString MAX_DUTY_TEXT(double a, double b) { return a + b != 0 ? S(a * 100 / (a + b)) : QStringLiteral("???"); }
+
+QString MIN_DUTY_TEXT(double a, double b, double c, bool exact) {
+  if (a + b == 0) return QStringLiteral("???");
+  const double duty = c * 100 / (a + b);
+  return S(exact ? duty : std::floor(duty + 0.5));
+}
+
+double OFFSET_OF(double count) { return count > 32767 ? count - 65536 : count; }
+
+Entries ENTRIES_OF(const ControllerSet& set, bool exact) {
+  Entries e;
+  const double a = set[5], b = set[6];
+  for (const Parameter& p : RECORD()) {
+    const double v = set[static_cast<std::size_t>(p.n - 1)];
+    const QString entry = QString::fromLatin1(p.entry);
+    switch (p.unit) {
+      case Unit::stop_mode:
+        e[QStringLiteral("north_stop")] = flag(v == 0);
+        e[QStringLiteral("south_stop")] = flag(v == 1);
+        break;
+      case Unit::degrees:
+      case Unit::check_angle: e[entry] = S(v); break;
+      case Unit::seconds: e[entry] = SECONDS_TEXT(v, exact); break;
+      case Unit::on_off: e[entry] = flag(v != 0); break;
+      case Unit::pwm_on_time: e[entry] = PERIOD_TEXT(a, b, exact); break;
+      case Unit::pwm_off_time: e[entry] = MAX_DUTY_TEXT(a, b); break;
+      case Unit::pwm_min_on_time: e[entry] = MIN_DUTY_TEXT(a, b, v, exact); break;
+      case Unit::offset: e[entry] = S(OFFSET_OF(v)); break;
+    }
+  }
+  return e;
 }
 
 bool OFFSET_OUT_OF_RANGE(double offset) { return offset > 70 || offset < -70; }
@@ -96,46 +216,4 @@ bool MIN_DUTY_OUT_OF_RANGE(double period, double max_duty, double min_duty) {
 }
 
 bool LIMITS_OUT_OF_ORDER(double lower, double upper) { return upper < lower; }
-
-QString RECORD_PROBLEM(const ParameterRecord& r) {
-  QString problem;
-  // Values 2 and 3: the limits, each within 0 to 500, and in order.
-  if (!(problem = angle_problem(QStringLiteral("Lower Limit"), r.lower_limit, false, 0, 500)).isEmpty()) return problem;
-  if (!(problem = angle_problem(QStringLiteral("Upper Limit"), r.upper_limit, false, 0, 500)).isEmpty()) return problem;
-  const QString lower = r.lower_limit.trimmed(), upper = r.upper_limit.trimmed();
-  if (LIMITS_OUT_OF_ORDER(Val(lower), Val(upper)))
-    return received(QStringLiteral("Lower Limit must not be above Upper Limit"), lower + QStringLiteral(" and ") + upper);
-
-  // Value 4: reverse delay.
-  if (!(problem = time_problem(QStringLiteral("Rev. Delay"), r.inv_delay)).isEmpty()) return problem;
-
-  // Values 6, 7 and 9: period and duties, then the three tick counts.
-  const QString period = r.pwm_period.trimmed(), max_duty = r.pwm_max_duty.trimmed(),
-                min_duty = r.pwm_min_duty.trimmed();
-  if (!IS_NUMBER(period)) return received(QStringLiteral("PWM:period must be a number of milliseconds"), period);
-  if (!IS_NUMBER(max_duty) || !within(Val(max_duty), 0, 100))
-    return received(QStringLiteral("PWM:max.duty must be a number of percent from 0 to 100"), max_duty);
-  if (!(problem = angle_problem(QStringLiteral("PWM:ramp"), r.ramp, false, 0, FIELD_MAX)).isEmpty()) return problem;
-  if (!IS_NUMBER(min_duty) || !within(Val(min_duty), 0, 100))
-    return received(QStringLiteral("PWM:min.duty must be a number of percent from 0 to 100"), min_duty);
-  const double p = Val(period), dmax = Val(max_duty), dmin = Val(min_duty);
-  if (dmax < dmin)
-    return received(QStringLiteral("PWM:min.duty must not be above PWM:max.duty"),
-                    min_duty + QStringLiteral(" and ") + max_duty);
-  if (MIN_DUTY_OUT_OF_RANGE(p, dmax, dmin) || !within(p, 0, HUGE_VAL))
-    return received(QStringLiteral("PWM:min.duty must give an on-time of at least 1.6 ms"),
-                    min_duty + QStringLiteral("% of ") + period + QStringLiteral("ms"));
-  const Pwm ticks = pwm_ticks(r);
-  if (!within(ticks.a, 0, FIELD_MAX) || !within(ticks.b, 0, FIELD_MAX) || !within(ticks.c, 0, FIELD_MAX))
-    return received(QStringLiteral("PWM:period must give on- and off-times of 0 to 99999 ticks of 1.64 ms"), period);
-
-  // Value 11: preset delay; 12: offset; 14: check angle; 15: rotation timeout.
-  if (!(problem = time_problem(QStringLiteral("Preset Delay"), r.pres_delay)).isEmpty()) return problem;
-  if (!(problem = angle_problem(QStringLiteral("Offset"), r.offset_write, true, -70, 70)).isEmpty()) return problem;
-  const QString check = r.check_angle_write.trimmed();
-  if (!IS_NUMBER(check) || !within(std::floor(Val(check)), -FIELD_MAX, FIELD_MAX))
-    return received(QStringLiteral("Check angle must be a number of degrees from -99999 to 99999"), check);
-  if (!(problem = time_problem(QStringLiteral("Rot. Timeout"), r.rot_timeout)).isEmpty()) return problem;
-  return {};
-}
 }  // namespace tune_cmd

@@ -1,6 +1,7 @@
 #include "serial/field_readers.h"
 
 #include "app/myVar.h"
+#include "protocol/number_text.h"
 #include "serial/link.h"
 #include "serial/yield.h"
 
@@ -9,10 +10,8 @@ namespace {
 // Waits until `width` characters are in the port or the reply timer ticks.
 // True when the field is there.
 bool wait_for(int width) {
-  do {
-    TIMER_ON();  // every pass, should a nested exchange have stopped it
-    YIELD(width);
-  } while (MSComm1()->inBufferCount() < width && !myVar::reply_timeout);
+  while (AWAIT(width) && MSComm1()->inBufferCount() < width) {
+  }
   TIMER_OFF();
   return !myVar::reply_timeout;
 }
@@ -20,7 +19,7 @@ bool wait_for(int width) {
 QString finish(int blanks_for_zero) {
   if (myVar::rx_buffer == QString(blanks_for_zero, ' ')) myVar::rx_buffer = QStringLiteral("0");
   myVar::reply_timeout = false;
-  return myVar::rx_buffer.trimmed();
+  return TRIM_BLANKS(myVar::rx_buffer);
 }
 
 // Takes one character of a field that the wait has already seen in the port.
@@ -36,7 +35,7 @@ QString get_plain(int width, const char* message) {
   myVar::rx_buffer.clear();
   myVar::reply_timeout = false;
   if (!wait_for(width)) {
-    if (message) REPORT(QString::fromLatin1(message));
+    if (message) REPORT(QString::fromLatin1(message), Failure::timeout);
     myVar::reply_timeout = false;
     return {};
   }
@@ -44,7 +43,7 @@ QString get_plain(int width, const char* message) {
   while (myVar::rx_buffer.size() < width) {
     const QString c = take_char();
     if (c.isEmpty()) {
-      if (message) REPORT(QString::fromLatin1(message));
+      if (message) REPORT(QString::fromLatin1(message), Failure::timeout);
       myVar::reply_timeout = false;
       return {};
     }
@@ -70,7 +69,7 @@ QString GET_NUM05NT() {
   int wanted = 5;
   int count = 0;
   if (!wait_for(wanted)) {
-    REPORT(QString::fromLatin1(message));
+    REPORT(QString::fromLatin1(message), Failure::timeout);
     myVar::reply_timeout = false;
     return {};
   }
@@ -81,7 +80,7 @@ QString GET_NUM05NT() {
       // Only a six-character field whose last character never came ends up
       // here without a message: it completes with what it has.
       if (wanted == 6 && myVar::reply_timeout) break;
-      REPORT(QString::fromLatin1(message));
+      REPORT(QString::fromLatin1(message), Failure::timeout);
       myVar::reply_timeout = false;
       return {};
     }
@@ -93,7 +92,7 @@ QString GET_NUM05NT() {
       c = take_char();
       if (c.isEmpty() && myVar::reply_timeout) break;
       if (c.isEmpty()) {
-        REPORT(QString::fromLatin1(message));
+        REPORT(QString::fromLatin1(message), Failure::timeout);
         myVar::reply_timeout = false;
         return {};
       }

@@ -13,30 +13,42 @@ QTimer* timer_ = nullptr;
 bool link_lost_ = false;
 bool link_lost_told_ = false;
 int lost_port_ = 0;
+Unattended* unattended_ = nullptr;
 // The exchange a stop may break into while it waits, and the stop that did.
 QString waiting_exchange_;
 QString waiting_consequence_;
+std::function<void()> waiting_forget_;
 QString interrupted_text_;
 bool interrupted_told_ = false;
 
-// Shows `text` unless it has been told already in this exchange.
-void tell_once(const QString& text, bool& told) {
-  if (told) return;
-  told = true;
+// Every failure text goes out here: to the user, or to an unattended caller.
+void tell(const QString& text, Failure kind) {
+  if (unattended_) return unattended_->keep(kind, text);
   ui::MsgBox(text);
 }
 
+// Tells `text` unless it has been told already in this exchange.
+void tell_once(const QString& text, Failure kind, bool& told) {
+  if (told) return;
+  told = true;
+  tell(text, kind);
+}
+
 QString lost_text() {
-  return QStringLiteral("COM PORT # %1 LOST: the serial device hung up or was unplugged!")
-      .arg(lost_port_);
+  return QStringLiteral("COM PORT # %1 LOST: the serial device hung up or was unplugged!").arg(lost_port_);
 }
 
 // "ERROR OPENING COM PORT #" and the number with a blank in front of it,
 // a negative number carrying its minus sign in place of the blank.
 QString open_error_text() {
   const int n = myVar::com_port_number;
-  return QStringLiteral("ERROR OPENING COM PORT #") + (n < 0 ? QString::number(n)
-                                                             : " " + QString::number(n));
+  return QStringLiteral("ERROR OPENING COM PORT #") + (n < 0 ? QString::number(n) : " " + QString::number(n));
+}
+
+void tell_interruption() {
+  if (interrupted_told_) return;
+  if (waiting_forget_) waiting_forget_();
+  tell_once(interrupted_text_, Failure::timeout, interrupted_told_);
 }
 }  // namespace
 
@@ -65,11 +77,16 @@ void TIMER_OFF() {
 
 void Timer1_Timer() { myVar::reply_timeout = true; }
 
+bool AWAIT(int wanted) {
+  TIMER_ON();
+  YIELD(wanted);
+  return !myVar::reply_timeout;
+}
+
 bool OPEN_COM() {
   bool failed = false;
   if (myVar::configure_port) {
-    failed = !comm_->setCommPort(myVar::com_port_number) ||
-             !comm_->setSettings(QStringLiteral("9600,N,8,1"));
+    failed = !comm_->setCommPort(myVar::com_port_number) || !comm_->setSettings(QStringLiteral("9600,N,8,1"));
     if (!failed) {
       comm_->setInputLen(1);
       comm_->setInBufferSize(4096);
@@ -87,7 +104,7 @@ bool OPEN_COM() {
     else if (comm_->openFailure() == SerialComm::OpenFailure::not_allowed)
       text += QStringLiteral("\nThis user may not open the serial device (on Debian: sudo adduser $USER "
                              "dialout, then log in again).");
-    ui::MsgBox(text);
+    tell(text, Failure::port);
     return true;
   }
   // A port opened afresh starts a new life of the link.
@@ -105,36 +122,45 @@ QString READ_PORT() { return QString::fromLatin1(comm_->input()); }
 QString GET_CHAR() {
   myVar::rx_buffer.clear();
   do {
-    // Every pass: a command clicked meanwhile may have ended its own
-    // exchange and stopped the reply timer under this wait.
-    TIMER_ON();
-    YIELD();
+    AWAIT();
     myVar::rx_buffer += READ_PORT();
   } while (myVar::rx_buffer.isEmpty() && !myVar::reply_timeout);
   TIMER_OFF();
   return myVar::reply_timeout ? QString() : myVar::rx_buffer;
 }
 
-void REPORT(const QString& text) {
+void REPORT(const QString& text, Failure kind) {
   // The failure this exchange meets now is the stop's doing, or the
   // vanished device's: say that instead.
-  if (!interrupted_text_.isEmpty()) return tell_once(interrupted_text_, interrupted_told_);
-  if (link_lost_) return tell_once(lost_text(), link_lost_told_);
-  ui::MsgBox(text);
+  if (!interrupted_text_.isEmpty()) return tell_interruption();
+  if (link_lost_) return tell_once(lost_text(), Failure::port, link_lost_told_);
+  tell(text, kind);
 }
 
-WaitingExchange::WaitingExchange(const QString& name, const QString& consequence) {
+Unattended::Unattended() : outer_(unattended_) { unattended_ = this; }
+Unattended::~Unattended() { unattended_ = outer_; }
+void Unattended::keep(Failure kind, const QString& text) {
+  if (failure_ != Failure::none) return;
+  failure_ = kind;
+  text_ = text;
+}
+
+WaitingExchange::WaitingExchange(const QString& name, const QString& consequence, std::function<void()> forget) {
   waiting_exchange_ = name;
   waiting_consequence_ = consequence;
+  waiting_forget_ = std::move(forget);
   interrupted_text_.clear();
   interrupted_told_ = false;
 }
 
 WaitingExchange::~WaitingExchange() {
   waiting_exchange_.clear();
+  waiting_forget_ = nullptr;
   interrupted_text_.clear();
   interrupted_told_ = false;
 }
+
+void WaitingExchange::set_consequence(const QString& consequence) { waiting_consequence_ = consequence; }
 
 void INTERRUPT(const QString& stop) {
   if (waiting_exchange_.isEmpty()) return;
@@ -147,8 +173,8 @@ void INTERRUPT(const QString& stop) {
 bool INTERRUPTED() { return !interrupted_text_.isEmpty(); }
 
 void END_LINK_REPORT() {
-  if (!interrupted_text_.isEmpty()) tell_once(interrupted_text_, interrupted_told_);
-  if (link_lost_) tell_once(lost_text(), link_lost_told_);
+  if (!interrupted_text_.isEmpty()) tell_interruption();
+  if (link_lost_) tell_once(lost_text(), Failure::port, link_lost_told_);
   link_lost_ = false;
   link_lost_told_ = false;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Serial link routines of the tune_cmd module: the port and the reply timer
-// of the main window, OPEN_COM, GET_CHAR, and the one way an exchange tells
-// the user what went wrong.
+// of the main window, OPEN_COM, GET_CHAR, the one rule every bounded wait
+// follows, and the one way an exchange tells what went wrong.
 #include <QString>
+#include <functional>
 
 #include "serial/serial_comm.h"
 
@@ -20,8 +21,16 @@ void TIMER_OFF();
 // The tick of the reply timer.
 void Timer1_Timer();
 
+// One pass of a wait bounded by the reply time-out, for `wanted` characters.
+// The reply timer is switched on anew at every pass: an exchange clicked
+// meanwhile runs nested inside the pass and stops the timer at its end, and
+// a wait must never depend on a timer someone else switched off. A wait thus
+// ends at the latest one reply period after it started or after the last
+// nested exchange ended. False once the reply period has run out.
+bool AWAIT(int wanted = 1);
+
 // Configures (when configure_port is True) and opens the port. True on failure,
-// after "ERROR OPENING COM PORT #" and the number has been shown.
+// after "ERROR OPENING COM PORT #" and the number has been told.
 bool OPEN_COM();
 // Closes the port when it is open.
 void CLOSE_COM();
@@ -30,24 +39,55 @@ QString GET_CHAR();
 // One direct read of the port: at most one character, empty when none waits.
 QString READ_PORT();
 
-// Shows an exchange failure. When the device vanished during this exchange the
+// What kind of failure an exchange met: the port could not be opened (or the
+// device vanished), the controller did not answer in time, or its reply broke
+// the protocol.
+enum class Failure { none, port, timeout, protocol };
+
+// Tells an exchange failure. When the device vanished during this exchange the
 // user is told that instead, once, and further failure texts of the same
 // exchange (which would only describe the silence that follows) are dropped.
-void REPORT(const QString& text);
+void REPORT(const QString& text, Failure kind = Failure::protocol);
+// A header or separator character that was not the one expected: a time-out
+// when nothing came at all, else a protocol fault.
+inline Failure KIND_OF(const QString& received) { return received.isEmpty() ? Failure::timeout : Failure::protocol; }
 // Called at the end of every exchange: tells of a vanished device if nothing
 // has told of it yet, and forgets it, so the next exchange starts afresh.
 void END_LINK_REPORT();
 // True while the device has vanished during the exchange in progress.
 bool LINK_LOST();
 
+// While one lives, exchanges run for a caller that is not a person: nothing
+// is shown, the first failure is kept instead.
+class Unattended {
+ public:
+  Unattended();
+  ~Unattended();
+  Unattended(const Unattended&) = delete;
+  Unattended& operator=(const Unattended&) = delete;
+  Failure failure() const { return failure_; }
+  QString text() const { return text_; }
+  // Keeps the first failure told while this one is the innermost.
+  void keep(Failure kind, const QString& text);
+
+ private:
+  Unattended* outer_;
+  Failure failure_ = Failure::none;
+  QString text_;
+};
+
 // Marks the long exchange (cmd L, cmd W) a stop may be sent in while it
-// waits for its reply. `consequence` tells the user what is left of it.
+// waits for its reply. `consequence` tells the user what is left of it;
+// `forget` runs before the user is told (a read shows nothing half-done).
 class WaitingExchange {
  public:
-  WaitingExchange(const QString& name, const QString& consequence);
+  WaitingExchange(const QString& name, const QString& consequence, std::function<void()> forget = {});
   ~WaitingExchange();
   WaitingExchange(const WaitingExchange&) = delete;
   WaitingExchange& operator=(const WaitingExchange&) = delete;
+  // What is left of the exchange changes as it goes on (a write that has sent
+  // a value).
+  void set_consequence(const QString& consequence);
 };
 // Called by a stop sent inside a waiting exchange: that exchange's next
 // failure is told as its interruption, once, and the rest kept quiet.

@@ -27,7 +27,7 @@ constexpr qint64 CELL_BOUND_MS = 15000;
 
 // One command of the tool: how to bring the bench to where the command can
 // be given, how to give it, and what it shows.
-struct Command {
+struct MatrixCommand {
   const char* name;
   char code;  // the reply code a fault is aimed at with for=CODE
   std::function<void(Bench&)> prepare;
@@ -60,8 +60,8 @@ QString calibration_run(QPushButton* CALIBRATION::*button) {
   return {};  // C, c and K change nothing the window shows
 }
 
-const QList<Command>& commands() {
-  static const QList<Command> list = {
+const QList<MatrixCommand>& commands() {
+  static const QList<MatrixCommand> list = {
       {"?", '?', [](Bench&) {},
        [](Bench& b) {
          velta& w = b.w();
@@ -160,47 +160,47 @@ const FaultKind FAULTS[] = {
 };
 
 // The cells that must not show a message. Every other cell must.
-enum class Outcome { Told, Succeeds, ShowsBusy };
+enum class Expect { Told, Succeeds, ShowsBusy };
 struct Exception {
   const char* command;  // "*": every command
   const char* fault;
-  Outcome outcome;
+  Expect outcome;
 };
 const Exception EXCEPTIONS[] = {
     // Characters before STX are skipped by every reply reader.
-    {"*", "noise", Outcome::Succeeds},
+    {"*", "noise", Expect::Succeeds},
     // Busy is a state the status and the parameter read show: "BUSY" on red,
     // the rest of the reply read as usual.
-    {"?", "busy", Outcome::ShowsBusy},
-    {"L", "busy", Outcome::ShowsBusy},
+    {"?", "busy", Expect::ShowsBusy},
+    {"L", "busy", Expect::ShowsBusy},
     // These replies carry no busy/ready letter (V a version field, G and the
     // stops their result): the controller answers them the same while busy.
-    {"V", "busy", Outcome::Succeeds},
-    {"G", "busy", Outcome::Succeeds},
-    {"soft stop", "busy", Outcome::Succeeds},
-    {"fast stop", "busy", Outcome::Succeeds},
+    {"V", "busy", Expect::Succeeds},
+    {"G", "busy", Expect::Succeeds},
+    {"soft stop", "busy", Expect::Succeeds},
+    {"fast stop", "busy", Expect::Succeeds},
     // These replies carry no numeric field, so there is none to cut short.
-    {"S", "short-field", Outcome::Succeeds},
-    {"M", "short-field", Outcome::Succeeds},
-    {"W", "short-field", Outcome::Succeeds},
-    {"G", "short-field", Outcome::Succeeds},
-    {"soft stop", "short-field", Outcome::Succeeds},
-    {"fast stop", "short-field", Outcome::Succeeds},
-    {"C", "short-field", Outcome::Succeeds},
-    {"c", "short-field", Outcome::Succeeds},
-    {"K", "short-field", Outcome::Succeeds},
-    {"F", "short-field", Outcome::Succeeds},
+    {"S", "short-field", Expect::Succeeds},
+    {"M", "short-field", Expect::Succeeds},
+    {"W", "short-field", Expect::Succeeds},
+    {"G", "short-field", Expect::Succeeds},
+    {"soft stop", "short-field", Expect::Succeeds},
+    {"fast stop", "short-field", Expect::Succeeds},
+    {"C", "short-field", Expect::Succeeds},
+    {"c", "short-field", Expect::Succeeds},
+    {"K", "short-field", Expect::Succeeds},
+    {"F", "short-field", Expect::Succeeds},
 };
 
-Outcome expected(const QString& command, const QString& fault) {
+Expect expected(const QString& command, const QString& fault) {
   for (const Exception& e : EXCEPTIONS)
     if ((e.command == command || QLatin1String(e.command) == QLatin1String("*")) && e.fault == fault)
       return e.outcome;
-  return Outcome::Told;
+  return Expect::Told;
 }
 
-const Command& command_named(const QString& name) {
-  for (const Command& c : commands())
+const MatrixCommand& command_named(const QString& name) {
+  for (const MatrixCommand& c : commands())
     if (name == QLatin1String(c.name)) return c;
   qFatal("no command %s", qPrintable(name));
 }
@@ -233,7 +233,7 @@ QStringList exchange_state(velta& w) {
 
 // Gives the command once, under a watchdog: an exchange that never returns
 // ends the program with the cell's name instead of stalling the whole run.
-QString give(Bench& b, const Command& c, const QString& cell, qint64* elapsed_ms) {
+QString give(Bench& b, const MatrixCommand& c, const QString& cell, qint64* elapsed_ms) {
   QTimer watchdog;
   watchdog.setSingleShot(true);
   QObject::connect(&watchdog, &QTimer::timeout, [cell] { qFatal("%s: the exchange hangs", qPrintable(cell)); });
@@ -254,7 +254,7 @@ class TestFaultMatrix : public QObject {
   void cell_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("fault");
-    for (const Command& c : commands())
+    for (const MatrixCommand& c : commands())
       for (const FaultKind& f : FAULTS)
         QTest::addRow("%s / %s", c.name, f.name) << QString::fromLatin1(c.name) << QString::fromLatin1(f.name);
   }
@@ -262,7 +262,7 @@ class TestFaultMatrix : public QObject {
     QFETCH(QString, command);
     QFETCH(QString, fault);
     const QString cell = command + " / " + fault;
-    const Command& c = command_named(command);
+    const MatrixCommand& c = command_named(command);
     QString spec;
     for (const FaultKind& f : FAULTS)
       if (fault == QLatin1String(f.name)) spec = QString::fromLatin1(f.spec);
@@ -281,17 +281,17 @@ class TestFaultMatrix : public QObject {
     QVERIFY2(elapsed < CELL_BOUND_MS, qPrintable(QString("%1 ms").arg(elapsed)));
     const QStringList messages = told(b.msgs());
     switch (expected(command, fault)) {
-      case Outcome::Told:
+      case Expect::Told:
         // One failure, one message: never silent, never told twice.
         QVERIFY2(!messages.isEmpty(), qPrintable("silent, showing: " + shown));
         QCOMPARE(messages.size(), 1);
         QVERIFY(!messages.first().trimmed().isEmpty());
         break;
-      case Outcome::Succeeds:
+      case Expect::Succeeds:
         QCOMPARE(messages, QStringList{});
         QCOMPARE(shown, c.success);
         break;
-      case Outcome::ShowsBusy:
+      case Expect::ShowsBusy:
         QCOMPARE(messages, QStringList{});
         QCOMPARE(shown, c.busy);
         break;

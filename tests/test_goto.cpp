@@ -106,7 +106,7 @@ class TestGoto : public QObject {
     QTest::newRow("terminator never comes")
         << QStringList{"cut=6"} << "CORRECT" << QStringList{"cmd G, Communication timeout on <return>"};
     QTest::newRow("result never comes")
-        << QStringList{"cut=5"} << untouched << QStringList{"cmd G: communication timeout on <result>"};
+        << QStringList{"cut=5"} << QString() << QStringList{"cmd G: communication timeout on <result>"};
     QTest::newRow("no reply") << QStringList{"silence"} << untouched
                               << QStringList{"cmd G: communication timeout on <header>"};
     QTest::newRow("identifier") << QStringList{"replace=1:X"} << untouched

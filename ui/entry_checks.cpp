@@ -1,7 +1,9 @@
-// Entry checks of "PARAMETERS SET": a box turns red while its value is out of
-// range or contradicts another box. They only advise: typing is never
-// blocked and no text is changed. And "Set Default", which fills the frame
-// with a default set after a confirmation.
+// The entry controls of "PARAMETERS SET": read and filled as one set of
+// entries, checked while they are typed (a box turns red while its value is
+// out of range or contradicts another box; the checks only advise: typing is
+// never blocked and no text is changed), and filled with the default set.
+#include <QRadioButton>
+
 #include "protocol/number_text.h"
 #include "protocol/parameter_record.h"
 #include "ui/colours.h"
@@ -13,6 +15,45 @@ using tune_cmd::Val;
 namespace {
 QColor paint(bool red) { return red ? ui::RED() : ui::SYS_WINDOW_BACKGROUND(); }
 }  // namespace
+
+tune_cmd::Entries velta::entries() const {
+  tune_cmd::Entries e;
+  for (const tune_cmd::EntryDefault& d : tune_cmd::ENTRY_DEFAULTS()) {
+    const QString name = QString::fromLatin1(d.entry);
+    QWidget* control = findChild<QWidget*>(name);
+    if (auto* box = qobject_cast<QLineEdit*>(control)) e[name] = box->text();
+    // Only a fully checked box counts; the greyed state is "0".
+    else if (auto* check = qobject_cast<QCheckBox*>(control)) e[name] = check->checkState() == Qt::Checked ? "1" : "0";
+    else if (auto* option = qobject_cast<QRadioButton*>(control)) e[name] = option->isChecked() ? "1" : "0";
+  }
+  return e;
+}
+
+void velta::set_entries(const tune_cmd::Entries& e) {
+  // In the order of the default set, so that the boxes a check reads are
+  // filled before the box it paints.
+  for (const tune_cmd::EntryDefault& d : tune_cmd::ENTRY_DEFAULTS()) {
+    const QString name = QString::fromLatin1(d.entry);
+    if (!e.contains(name)) continue;
+    const QString text = e.value(name);
+    QWidget* control = findChild<QWidget*>(name);
+    if (auto* box = qobject_cast<QLineEdit*>(control)) {
+      // Each text runs the check of its box, also when the box held it
+      // already and no change would be signalled.
+      if (box->text() == text) emit box->textChanged(text);
+      else box->setText(text);
+    } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
+      check->setCheckState(text == QLatin1String("1") ? Qt::Checked : Qt::Unchecked);
+    } else if (auto* option = qobject_cast<QRadioButton*>(control)) {
+      // Both stop options may be cleared (absolute mode): the group's
+      // exclusivity is lifted while this one is unchecked.
+      const bool exclusive = option->autoExclusive();
+      option->setAutoExclusive(text == QLatin1String("1"));
+      option->setChecked(text == QLatin1String("1"));
+      option->setAutoExclusive(exclusive);
+    }
+  }
+}
 
 void velta::offset_write_Change() {
   ui::SET_BACKCOLOR(offset_write, paint(tune_cmd::OFFSET_OUT_OF_RANGE(Val(offset_write->text()))));
@@ -38,31 +79,8 @@ void velta::upper_limit_Change() { lower_limit_Change(); }
 void velta::set_default_Click() {
   if (!ui::ASK_OVERWRITE(QStringLiteral("THIS COMMAND OVERWRITES THE -PARAMETERS SET- VALUES!!! ARE YOU SURE?")))
     return;
-  // In this order. Each box's check runs on its text, also when the box held
-  // that text already (a change signal would not come then), so that a box
-  // left red by an earlier set ends in the normal colour.
-  auto write = [this](QLineEdit* box, const char* text, void (velta::*check)()) {
-    const QString t = QString::fromLatin1(text);
-    if (box->text() == t) {
-      if (check) (this->*check)();
-    } else {
-      box->setText(t);
-    }
-  };
-  write(offset_write, "0", &velta::offset_write_Change);
-  write(pwm_period, "50", nullptr);
-  write(pwm_max_duty, "100", nullptr);
-  write(pwm_min_duty, "50", &velta::pwm_min_duty_Change);
-  write(ramp, "10", nullptr);
-  write(lower_limit, "0", &velta::lower_limit_Change);
-  write(upper_limit, "500", &velta::upper_limit_Change);
-  write(inv_delay, "3", nullptr);
-  write(pres_delay, "3", nullptr);
-  write(rot_timeout, "5", nullptr);
-  pwm_on->setCheckState(Qt::Checked);
-  optimize->setCheckState(Qt::Checked);
-  mot_check->setCheckState(Qt::Unchecked);
-  south_stop->setChecked(true);
-  north_stop->setChecked(false);
-  write(check_angle_write, "2", nullptr);
+  tune_cmd::Entries defaults;
+  for (const tune_cmd::EntryDefault& d : tune_cmd::ENTRY_DEFAULTS())
+    defaults[QString::fromLatin1(d.entry)] = QString::fromLatin1(d.text);
+  set_entries(defaults);
 }

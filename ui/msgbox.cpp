@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "ui/velta.h"
+
 namespace ui {
 const QString APP_TITLE = QStringLiteral("velta");
 
@@ -15,6 +17,9 @@ QMessageBox::StandardButton MsgBox(const QString& text, QMessageBox::StandardBut
                                    const QString& title,
                                    QMessageBox::StandardButton default_button,
                                    QMessageBox::Icon icon) {
+  // After the main window has closed an exchange that was still running ends
+  // quietly: nobody is left to answer a box, and it would keep the program alive.
+  if (velta_exists() && velta_form().closed()) return default_button;
   MsgBoxRequest request{text, title, buttons, default_button, icon};
   if (hook_) return hook_(request);
   QMessageBox box(icon, title, text, buttons, QApplication::activeWindow());

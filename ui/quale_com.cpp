@@ -70,7 +70,7 @@ void quale_com::continue_button_Click() {
   // A number the port cannot have is refused there and then; the user
   // corrects it in this window.
   if (file_in::WRITE_SETTINGS()) {
-    com_port->setText(QString::number(myVar::com_port_number));
+    com_port->setText(file_in::KEPT_NUMBER());
     return;
   }
   myVar::port_accepted = true;

@@ -275,6 +275,8 @@ void velta::build() {
   column->addWidget(command_c);
   column->addWidget(command_qm);
   grid->addLayout(column, 0, 2, 3, 1);
+  // One fixed window: its size is what its content needs.
+  grid->setSizeConstraint(QLayout::SetFixedSize);
 
   // A screen reader names each box by the label beside it and its frame, so
   // that "PWM:period" of the set and of the read stay apart.
@@ -328,8 +330,12 @@ void velta::clr_reply_Click() { cbox_reply_text->clear(); }
 void velta::closeEvent(QCloseEvent* event) {
   int cancel = 0;
   Form_Unload(cancel);
-  if (cancel) event->ignore();
-  else event->accept();
+  if (cancel) {
+    event->ignore();
+    return;
+  }
+  closed_ = true;
+  event->accept();
 }
 
 #include "protocol/tune_cmd.h"

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "protocol/parameter_record.h"
 #include "serial/serial_comm.h"
 
 class velta : public QWidget {
@@ -104,6 +105,19 @@ class velta : public QWidget {
   // Set by Form_Load when the user closed the port chooser without ACCEPT:
   // the program ends without showing the main window.
   bool end_requested = false;
+  // True once the window has been closed: an exchange still running then
+  // ends without telling anyone (nobody is left to read it).
+  bool closed() const { return closed_; }
+
+  // The entry controls of "PARAMETERS SET" by object name: text boxes as
+  // typed, check boxes and option buttons "1" or "0".
+  tune_cmd::Entries entries() const;
+  // Fills the named entry controls; each text runs the check of its box.
+  void set_entries(const tune_cmd::Entries& e);
+
+ signals:
+  // A parameter read got the whole reply.
+  void parameters_read();
 
  public slots:
   void calib_Click();
@@ -132,6 +146,7 @@ class velta : public QWidget {
  private:
   void build();
   void wire();
+  bool closed_ = false;
 };
 
 // The one main window of the program (it lives from start to end).
