@@ -11,29 +11,13 @@ namespace {
 long long offset_count(long long offset) { return offset < 0 ? (offset & 0xFFFF) : offset; }
 
 Reply read_reply(Controller& c) {
-  const Params& p = c.params;
   const bool busy = c.busy || c.faults.busy_for('L');
-  const std::string values[19] = {
-      field5(c.position),
-      busy ? "B" : "R",
-      field5(p.stop_mode),
-      field5(p.lower_limit),
-      field5(p.upper_limit),
-      field5(p.inv_delay),
-      field5(p.pwm_on),
-      field5(p.pwm_a),
-      field5(p.pwm_b),
-      field5(p.ramp),
-      field5(p.pwm_c),
-      field5(p.optimize),
-      field5(p.pres_delay),
-      field5(offset_count(p.offset)),
-      field5(p.mot_check),
-      field5(p.check_angle),
-      field5(p.rot_timeout),
-      field5(c.dip),
-      field5(c.cal_factor),
-  };
+  std::string values[19];
+  values[0] = field5(c.position);
+  values[1] = busy ? "B" : "R";
+  for (int n = 1; n <= 15; ++n) values[n + 1] = field5(n == 12 ? offset_count(c.params[n]) : c.params[n]);
+  values[17] = field5(c.dip);
+  values[18] = field5(c.cal_factor);
   Reply r;
   r.bytes = "\x02" "A,L,";
   for (int n = 1; n <= 19; ++n) {

@@ -34,11 +34,7 @@ class WriteDialogue : public Dialogue {
 
  private:
   void store_set() {
-    Params& p = c_.params;
-    long long* const into[15] = {&p.stop_mode, &p.lower_limit, &p.upper_limit, &p.inv_delay, &p.pwm_on,
-                                 &p.pwm_a,     &p.pwm_b,       &p.ramp,        &p.pwm_c,     &p.optimize,
-                                 &p.pres_delay, &p.offset,     &p.mot_check,   &p.check_angle, &p.rot_timeout};
-    for (int i = 0; i < 15; ++i) store(*into[i], lines_[i]);
+    for (int n = 1; n <= 15; ++n) store(c_.params[n], lines_[n - 1]);
     ++c_.sets_stored;
   }
 

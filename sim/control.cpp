@@ -9,20 +9,13 @@
 
 namespace {
 long long* param(Controller& c, const std::string& key) {
-  Params& p = c.params;
-  const std::pair<const char*, long long*> table[] = {
-      {"stop_mode", &p.stop_mode},     {"lower_limit", &p.lower_limit},
-      {"upper_limit", &p.upper_limit}, {"inv_delay", &p.inv_delay},
-      {"pwm_on", &p.pwm_on},           {"pwm_a", &p.pwm_a},
-      {"pwm_b", &p.pwm_b},             {"ramp", &p.ramp},
-      {"pwm_c", &p.pwm_c},             {"optimize", &p.optimize},
-      {"pres_delay", &p.pres_delay},   {"offset", &p.offset},
-      {"mot_check", &p.mot_check},     {"check_angle", &p.check_angle},
-      {"rot_timeout", &p.rot_timeout}, {"position", &c.position},
-      {"target", &c.target},           {"version", &c.version},
-      {"dip", &c.dip},                 {"calfactor", &c.cal_factor},
+  for (int n = 1; n <= 15; ++n)
+    if (key == PARAMS[n - 1].key) return &c.params[n];
+  const std::pair<const char*, long long*> others[] = {
+      {"position", &c.position}, {"target", &c.target},        {"version", &c.version},
+      {"dip", &c.dip},           {"calfactor", &c.cal_factor},
   };
-  for (const auto& [name, ptr] : table)
+  for (const auto& [name, ptr] : others)
     if (key == name) return ptr;
   return nullptr;
 }

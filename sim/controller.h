@@ -11,23 +11,29 @@
 #include "output_queue.h"
 
 // The controller's fifteen parameters, in the order of the parameter write and
-// of fields 3 to 17 of the parameter read. Times are ticks of 1.64 ms.
+// of fields 3 to 17 of the parameter read, by their control-channel keys, with
+// the set the simulator starts with. Times are ticks of 1.64 ms.
+struct ParamSpec {
+  const char* key;
+  long long initial;
+};
+inline constexpr ParamSpec PARAMS[15] = {
+    {"stop_mode", 1},  // 0 north-stop, 1 south-stop, 2 absolute
+    {"lower_limit", 0},   {"upper_limit", 500}, {"inv_delay", 1829}, {"pwm_on", 1},
+    {"pwm_a", 30},  // on-time at maximum duty
+    {"pwm_b", 0},   // off-time at maximum duty
+    {"ramp", 10},
+    {"pwm_c", 15},  // minimum on-time
+    {"optimize", 1},      {"pres_delay", 1829}, {"offset", 0},         {"mot_check", 0},
+    {"check_angle", 2},   {"rot_timeout", 3049},
+};
 struct Params {
-  long long stop_mode = 1;  // 0 north-stop, 1 south-stop, 2 absolute
-  long long lower_limit = 0;
-  long long upper_limit = 500;
-  long long inv_delay = 1829;
-  long long pwm_on = 1;
-  long long pwm_a = 30;  // on-time at maximum duty
-  long long pwm_b = 0;   // off-time at maximum duty
-  long long ramp = 10;
-  long long pwm_c = 15;  // minimum on-time
-  long long optimize = 1;
-  long long pres_delay = 1829;
-  long long offset = 0;
-  long long mot_check = 0;
-  long long check_angle = 2;
-  long long rot_timeout = 3049;
+  long long value[15];
+  Params() {
+    for (int i = 0; i < 15; ++i) value[i] = PARAMS[i].initial;
+  }
+  long long& operator[](int n) { return value[n - 1]; }  // n: 1 to 15
+  long long operator[](int n) const { return value[n - 1]; }
 };
 
 // A multi-step dialogue that takes over the received characters (the W
