@@ -97,11 +97,14 @@ void MONITOR_LOOP() {
   DISABLE_CMD_MONITOR();
   w.goto_replay->setEnabled(false);
   DISABLE_WRITE_MODE();
-  starting = true;
-  CMD_S();
-  CMD_STATUS();
-  CMD_M();
-  starting = false;
+  {
+    const Busy busy;
+    starting = true;
+    CMD_S();
+    CMD_STATUS();
+    CMD_M();
+    starting = false;
+  }
   w.cmd_monitor->setText(STOP);
   DISABLE_WRITE_MODE();
   ENABLE_CMD_MONITOR();
@@ -114,6 +117,7 @@ void MONITOR_LOOP() {
     end = receive_loop();
     if (end == LoopEnd::bad_header) SHOW_RAW_REPLY();
   }
+  const Busy busy;
   CLOSE_COM();
   myVar::reply_timeout = false;
   TIMER_OFF();

@@ -100,6 +100,7 @@ void velta::go_to_angle_Change() {
 }
 
 void velta::execute_Click() {
+  const Busy busy;
   DISABLE_ALL();
   const QString angle = TRIM_BLANKS(go_to_angle->text());
   if (valid_angle(angle)) {

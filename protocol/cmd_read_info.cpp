@@ -159,6 +159,7 @@ void FORGET_READ_VALUES(velta& w) {
 
 bool CMD_READ_INFO() {
   velta& w = velta_form();
+  const Busy busy;
   DISABLE_ALL();
   // A stop must still be possible while the read waits.
   w.fast_stop->setEnabled(true);

@@ -78,6 +78,7 @@ bool send_values(const velta& w, Entries record, WaitingExchange& waiting) {
 void velta::write_mode_Click() {
   using namespace tune_cmd;
   if (!ui::ASK_OVERWRITE(QStringLiteral("THIS COMMAND OVERWRITES THE CBOX SETTINGS!!! ARE YOU SURE?"))) return;
+  const Busy busy;
   DISABLE_ALL();
   // A stop must still be possible while the write waits.
   fast_stop->setEnabled(true);

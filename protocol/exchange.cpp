@@ -7,6 +7,8 @@
 
 namespace tune_cmd {
 namespace {
+int busy_depth = 0;
+std::function<void()> on_ended;
 // The header after STX: "A", ",", the code, ",". True when all four matched;
 // else the text of the first mismatch is told, with the character received.
 // Retries once on a foreign reply when the command asks for it.
@@ -39,6 +41,13 @@ bool read_header(const Command& c) {
   }
 }
 }  // namespace
+
+Busy::Busy() { ++busy_depth; }
+Busy::~Busy() {
+  if (--busy_depth == 0 && on_ended) on_ended();
+}
+bool EXCHANGE_RUNNING() { return busy_depth > 0; }
+void ON_EXCHANGES_ENDED(std::function<void()> f) { on_ended = std::move(f); }
 
 bool MONITOR_IDLE() { return velta_form().cmd_monitor->text() == QLatin1String("START..."); }
 
@@ -96,6 +105,7 @@ void END_EXCHANGE() {
 }
 
 Outcome EXCHANGE(const Command& c, const std::function<bool()>& fields) {
+  const Busy busy;
   // A button already disabled (by a lock around this exchange) stays so.
   const bool give_back = c.own_button && c.own_button->isEnabled();
   if (c.own_button) c.own_button->setEnabled(false);

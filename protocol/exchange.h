@@ -57,6 +57,20 @@ struct Command {
   bool skip_foreign_reply = false;
 };
 
+// Marks a handler that runs exchanges (a command, a long exchange with its
+// lock, the monitor's opening and closing exchanges) for as long as it lives.
+// Callers that are not a person wait until none runs before they start one.
+class Busy {
+ public:
+  Busy();
+  ~Busy();
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+};
+bool EXCHANGE_RUNNING();
+// Called each time the last running exchange has ended.
+void ON_EXCHANGES_ENDED(std::function<void()> f);
+
 enum class Outcome {
   failed,     // told already
   sent_only,  // the monitor runs and shows the reply
