@@ -15,3 +15,15 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+# The tests read and write numbers under decimal-comma languages too.
+for l in de_DE it_IT; do
+  if ! locale -a 2>/dev/null | grep -qi "^$l.utf-\?8$"; then
+    sudo_cmd=()
+    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+    dpkg-query -W -f='${Status}' locales 2>/dev/null | grep -q "install ok installed" ||
+      DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq locales >/dev/null
+    "${sudo_cmd[@]}" sed -i "s/^# *\($l.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$l.UTF-8 UTF-8" /etc/locale.gen || echo "$l.UTF-8 UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+    "${sudo_cmd[@]}" locale-gen >/dev/null
+  fi
+done

@@ -1,10 +1,13 @@
 #include <QApplication>
 #include "tests/harness/bench.h"
 
+#include <QTest>
 #include <QTimer>
 
 #include "app/myVar.h"
 #include "protocol/tune_cmd.h"
+#include "ui/calibration.h"
+#include "ui/colours.h"
 
 MsgCapture::MsgCapture() {
   ui::set_msgbox_hook([this](const ui::MsgBoxRequest& r) {
@@ -68,6 +71,48 @@ QString port_in_use_text(int port) {
   return QStringLiteral("ERROR OPENING COM PORT # %1\nThe port is in use by another program (or another copy of "
                         "this tool).")
       .arg(port);
+}
+
+std::unique_ptr<SerialComm> hold_port(int port) {
+  auto other = std::make_unique<SerialComm>();
+  if (!other->setCommPort(port) || !other->setPortOpen(true)) qFatal("cannot hold port %d", port);
+  return other;
+}
+
+QStringList exchange_not_ended(velta& w) {
+  QStringList out;
+  const bool running = !tune_cmd::MONITOR_IDLE();
+  for (QPushButton* button : {w.write_mode, w.read_info, w.execute, w.cmd_monitor, w.fast_stop, w.soft_stop,
+                              w.command_s}) {
+    if (button == w.write_mode && running) continue;
+    if (!button->isEnabled()) out << button->objectName() + " disabled";
+    else if (ui::BACKCOLOR(button) == ui::SYS_BUTTON_FACE()) out << button->objectName() + " in the disabled colour";
+  }
+  if ((ui::BACKCOLOR(w.cmd_monitor) == ui::RED()) != running) out << "cmd_monitor in the wrong colour";
+  QList<QPushButton*> own = {w.command_qm, w.command_c, w.command_v, w.calib};
+  if (CALIBRATION* f = calibration_form()) own << f->calib360 << f->calib_def << f->calib << f->write_factor;
+  for (QPushButton* button : own)
+    if (!button->isEnabled()) out << button->objectName() + " disabled";
+  if (tune_cmd::MSComm1()->portOpen() != running) out << (running ? "port closed" : "port open");
+  if (tune_cmd::Timer1()->isActive()) out << "reply timer running";
+  if (myVar::reply_timeout) out << "reply_timeout set";
+  return out;
+}
+
+QByteArray sent_with_monitor_running(Bench& b, const std::function<void()>& command) {
+  b.sim().received();
+  b.w().cmd_monitor->setText(QStringLiteral("STOP"));
+  if (tune_cmd::OPEN_COM()) qFatal("the port does not open");
+  command();
+  QByteArray sent;
+  // What went out is on the wire within a few character times.
+  for (int i = 0; i < 20; ++i) {
+    QTest::qWait(10);
+    sent += b.sim().received();
+  }
+  b.w().cmd_monitor->setText(QStringLiteral("START..."));
+  tune_cmd::CLOSE_COM();
+  return sent;
 }
 
 QByteArray settings_file() {

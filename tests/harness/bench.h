@@ -55,8 +55,29 @@ class Bench {
 // doing then (a click during a running exchange).
 void later(int ms, std::function<void()> f);
 
-// The open message for a port another program holds.
+// The open message for a port another program holds, and another program
+// holding the port: while it lives, the tool cannot open port `port`.
 QString port_in_use_text(int port);
+std::unique_ptr<SerialComm> hold_port(int port = 1);
+
+// What is left of exchanges that must all have ended: one line per fault
+// ("read_info disabled", "port open", "reply timer running", ...); empty when
+// the seven exchange buttons are enabled and out of the disabled colour (cmd W
+// may stay locked while the monitor runs; cmd_monitor red only while it runs),
+// every own button of a command is usable,
+// the reply timer is off with no time-out pending, and the port is closed
+// unless the monitor runs.
+QStringList exchange_not_ended(velta& w);
+#define VERIFY_ENDED(w)                                          \
+  do {                                                           \
+    const QStringList left_ = exchange_not_ended(w);             \
+    QVERIFY2(left_.isEmpty(), qPrintable(left_.join("; ")));     \
+  } while (0)
+
+// With the monitor running (its state is the caption of cmd_monitor and the
+// port it holds open), runs `command` and returns what reached the
+// controller; the monitor is idle again afterwards.
+QByteArray sent_with_monitor_running(Bench& b, const std::function<void()>& command);
 
 // velta.ini in the working directory as bytes ("<none>" when there is none),
 // and a velta.ini made of the given bytes.
