@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -12,11 +13,12 @@
 #include "ui/quale_com.h"
 
 namespace {
-// The controls a technician works with: buttons, boxes, options.
+// The controls a technician works with: buttons, boxes, options, lists.
 QList<QWidget*> controls_of(QWidget* window) {
   QList<QWidget*> out;
   for (QWidget* w : window->findChildren<QWidget*>()) {
-    if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w))
+    if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
+        qobject_cast<QComboBox*>(w))
       out << w;
   }
   return out;
@@ -60,7 +62,7 @@ class TestAccessibility : public QObject {
     QVERIFY(cal);
     chooser.show();
     const std::pair<QWidget*, QList<QWidget*>> windows[] = {
-        {&chooser, {chooser.com_port, chooser.continue_button}},
+        {&chooser, {chooser.com_port, chooser.device_list, chooser.continue_button}},
         {cal, {cal->calib_def, cal->calib360, cal->calib, cal->calib_angle, cal->cal_factor, cal->write_factor}},
     };
     for (const auto& [window, order] : windows) {
@@ -75,6 +77,10 @@ class TestAccessibility : public QObject {
       }
     }
     QCOMPARE(spoken_name(chooser.com_port), QStringLiteral("COM"));
+    // A list speaks its current line as its name; its label comes as a relation.
+    const auto labels = QAccessible::queryAccessibleInterface(chooser.device_list)->relations(QAccessible::Label);
+    QCOMPARE(labels.size(), 1);
+    QCOMPARE(labels.first().first->text(QAccessible::Name), QStringLiteral("Device"));
     QCOMPARE(spoken_name(chooser.continue_button), QStringLiteral("ACCEPT"));
     cal->close();
   }

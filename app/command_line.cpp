@@ -1,0 +1,119 @@
+#include "app/command_line.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "protocol/number_text.h"
+#include "serial/port_links.h"
+
+namespace command_line {
+namespace {
+// One option: what --help shows of it and what it does. `run` gives the exit
+// status when the option ends the program, nothing when the program goes on
+// to start its windows (an option that only sets something up).
+struct Option {
+  const char* name;
+  int arg_count;
+  const char* args;
+  const char* help;
+  std::optional<int> (*run)(const QStringList& args);
+};
+
+int fail(const QString& line) {
+  QTextStream(stderr) << "velta: " << line << Qt::endl;
+  return 2;
+}
+
+std::optional<int> LIST_PORTS(const QStringList&) {
+  QTextStream out(stdout);
+  const auto field = [](const QString& text) { return text.isEmpty() ? QStringLiteral("-") : text; };
+  for (const port_links::PortDescription& p : port_links::PORTS_PRESENT())
+    out << QStringList{p.path, field(p.description), field(p.maker), field(p.serial), field(p.by_id)}.join('\t')
+        << '\n';
+  std::map<int, QString> entries;
+  const QDir ports(QStringLiteral("ports"));
+  for (const QString& name : ports.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+    const QString digits = name.mid(3);
+    bool ok = false;
+    const int n = tune_cmd::IS_DIGITS(digits) ? digits.toInt(&ok) : 0;
+    // Only the names the port numbers open: com7, not com07 or com7.new.
+    if (!name.startsWith(QLatin1String("com")) || !ok || QString::number(n) != digits) continue;
+    const QFileInfo entry(ports.filePath(name));
+    entries[n] = entry.isSymLink() ? entry.symLinkTarget() : QStringLiteral("(not a link)");
+  }
+  for (const auto& [n, target] : entries) out << QString::number(n) << " -> " << target << '\n';
+  return 0;
+}
+
+std::optional<int> LINK_PORT(const QStringList& args) {
+  bool ok = false;
+  const int n = tune_cmd::IS_DIGITS(args[0]) ? args[0].toInt(&ok) : 0;
+  if (!ok)
+    return fail(QStringLiteral("%1 is not a port number: it must lie from %2 to %3. Nothing was changed.")
+                    .arg(args[0], QString::number(port_links::FIRST_PORT), QString::number(port_links::LAST_PORT)));
+  if (const QString why = port_links::LINK_PORT(n, args[1]); !why.isEmpty()) return fail(why);
+  QTextStream(stdout) << port_links::OPENS_NOW(n) << Qt::endl;
+  return 0;
+}
+
+std::optional<int> HELP(const QStringList&);
+
+const Option OPTIONS[] = {
+    {"--list-ports", 0, "",
+     "print the serial devices present, one a line: path,\n"
+     "description, maker, serial number, by-id name (a tab\n"
+     "between them, - for none); then every ports/com<N>\n"
+     "entry of this folder as \"N -> target\"",
+     LIST_PORTS},
+    {"--link-port", 2, "N DEVICE",
+     "make port N (1..255) open DEVICE from now on:\n"
+     "ports/com<N> becomes a link to it (to its name under\n"
+     "/dev/serial/by-id when it has one)",
+     LINK_PORT},
+    {"--help", 0, "", "print this list", HELP},
+};
+
+std::optional<int> HELP(const QStringList&) {
+  QTextStream out(stdout);
+  out << "Usage: velta [OPTION]\n"
+         "The CBOX service tool. Without an option it opens its windows. velta.ini\n"
+         "and the ports/com<N> links live in the folder it is started in.\n\n";
+  for (const Option& option : OPTIONS) {
+    const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(option.name), QLatin1String(option.args));
+    const QStringList lines = QString::fromLatin1(option.help).split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i)
+      out << (i == 0 ? head : QString()).leftJustified(24) << lines[i] << '\n';
+  }
+  out << "\nThe window toolkit's own options (-platform NAME, -style NAME) are passed on.\n";
+  return 0;
+}
+}  // namespace
+
+std::optional<int> RUN_OPTIONS(int argc, char** argv) {
+  std::vector<std::pair<const Option*, QStringList>> given;
+  for (int i = 1; i < argc; ++i) {
+    const QString arg = QString::fromLocal8Bit(argv[i]);
+    if (!arg.startsWith(QLatin1String("--"))) continue;
+    const Option* option = std::find_if(std::begin(OPTIONS), std::end(OPTIONS),
+                                        [&](const Option& o) { return arg == QLatin1String(o.name); });
+    if (option == std::end(OPTIONS)) return fail(arg + QStringLiteral(" is not an option (velta --help lists them)"));
+    if (argc - 1 - i < option->arg_count)
+      return fail(QStringLiteral("%1 needs %2").arg(arg, QLatin1String(option->args)));
+    QStringList args;
+    for (int k = 0; k < option->arg_count; ++k) args << QString::fromLocal8Bit(argv[++i]);
+    given.emplace_back(option, args);
+  }
+  // Every argument is checked before any option acts.
+  for (const auto& [option, args] : given)
+    if (const std::optional<int> status = option->run(args)) return status;
+  return std::nullopt;
+}
+}  // namespace command_line

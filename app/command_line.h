@@ -1,0 +1,14 @@
+#pragma once
+// The program's command-line options. Those that do their work and end the
+// program (listing and linking ports, the help) run before any window system
+// is touched, so they work from a script or over ssh without a display.
+#include <optional>
+
+namespace command_line {
+// Runs the options among the arguments. Gives the exit status when an option
+// ended the program or the arguments were wrong (then one line on stderr,
+// status 2); nothing when the program is to start its windows. Arguments with
+// a single dash (-platform NAME, -style NAME) belong to the window toolkit and
+// are left to it.
+std::optional<int> RUN_OPTIONS(int argc, char** argv);
+}  // namespace command_line
