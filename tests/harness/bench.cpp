@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "app/myVar.h"
+#include "monitor/locking.h"
 #include "protocol/tune_cmd.h"
 #include "ui/calibration.h"
 #include "ui/colours.h"
@@ -110,8 +111,10 @@ QByteArray sent_with_monitor_running(Bench& b, const std::function<void()>& comm
     QTest::qWait(10);
     sent += b.sim().received();
   }
+  // Back to idle as the monitor's own end leaves it.
   b.w().cmd_monitor->setText(QStringLiteral("START..."));
   tune_cmd::CLOSE_COM();
+  tune_cmd::ENABLE_ALL();
   return sent;
 }
 
