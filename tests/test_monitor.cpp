@@ -4,8 +4,6 @@
 // only send their frame.
 #include <QTest>
 
-#include "app/myVar.h"
-#include "monitor/locking.h"
 #include "monitor/reply_box.h"
 #include "protocol/tune_cmd.h"
 #include "tests/harness/bench.h"
@@ -15,23 +13,18 @@
 
 namespace {
 const QByteArray STX("\x02");
+const QString LOST = "COM PORT # 1 LOST: the serial device hung up or was unplugged!";
 
 bool running(velta& w) { return w.cmd_monitor->text() == QLatin1String("STOP"); }
 
-// The monitor's lines in the reply box.
 QStringList lines(velta& w) {
   QStringList out = w.cbox_reply_text->toPlainText().split('\n');
   if (!out.isEmpty() && out.last().isEmpty()) out.removeLast();
   return out;
 }
 
-// Starts the monitor with `script` as the technician's part; returns when the
-// monitor has ended. A script that stalls stops the monitor itself.
-void run_monitor(Bench& b, Script& script) {
-  script.start();
-  b.w().cmd_monitor->click();
-}
-
+// The technician's part while the monitor runs; a script that stalls stops
+// the monitor itself.
 Script& session(Bench& b) {
   auto* s = new Script([&b] {
     if (running(b.w())) b.w().cmd_monitor->click();
@@ -40,17 +33,20 @@ Script& session(Bench& b) {
   return *s;
 }
 
+// Starts the monitor with `script`; returns when the monitor has ended.
+void run_monitor(Bench& b, Script& script) {
+  script.start();
+  b.w().cmd_monitor->click();
+  QCOMPARE(script.failed(), QString());
+}
+
 void click_stop(Bench& b) { b.w().cmd_monitor->click(); }
 
 // The window as every end of the monitor must leave it.
 void expect_idle(velta& w) {
   QCOMPARE(w.cmd_monitor->text(), QStringLiteral("START..."));
-  QVERIFY(w.cmd_monitor->isEnabled());
   QVERIFY(w.goto_replay->isEnabled());
-  for (QPushButton* b : {w.write_mode, w.read_info, w.execute, w.fast_stop, w.soft_stop, w.command_s})
-    QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
-  QVERIFY(!tune_cmd::MSComm1()->portOpen());
-  QVERIFY(!w.Timer1->isActive());
+  VERIFY_ENDED(w);
 }
 
 // Frames of the monitor's own start (S, status, M) and end (S).
@@ -60,122 +56,75 @@ const QByteArray START_FRAMES = frame('S') + frame('?') + frame('M');
 class MonitorTest : public QObject {
   Q_OBJECT
  private slots:
-  // --- what a frame looks like in the box -------------------------------
-  void frames_show_as_numbered_lines() {
-    Bench b;
-    Script& s = session(b);
-    s.after(0, "send", [&b] {
-      b.sim().send("xyz" + STX + "A,?,045,R\r");  // noise before STX never shows
-      b.sim().send(STX + "A,V, 1.2 3\r");          // blanks leave no trace
-      b.sim().send(STX + "A,?,000,B\r");
-    });
-    s.when("three lines", [&b] { return lines(b.w()).size() == 3; }, [&b] { click_stop(b); });
-    // While its opening exchanges run, the monitor's own button, the go-to
-    // reply and the write are locked and the caption still reads idle.
-    QString starting;
-    later(0, [&] {
-      velta& w = b.w();
-      starting = w.cmd_monitor->text() + (w.cmd_monitor->isEnabled() ? " on" : " off") +
-                 (w.goto_replay->isEnabled() ? " on" : " off") + (w.write_mode->isEnabled() ? " on" : " off");
-    });
-    run_monitor(b, s);
-    QCOMPARE(starting, QStringLiteral("START... off off off"));
-    QCOMPARE(s.failed(), QString());
-    QCOMPARE(lines(b.w()),
-             (QStringList{" 1: <h|A,?,45,R|r>", " 2: <h|A,V,1.23|r>", " 3: <h|A,?,0,B|r>"}));
-    QCOMPARE(b.w().fast_pos->text(), QStringLiteral("0°"));
-    QCOMPARE(b.w().fast_status->text(), QStringLiteral("BUSY"));
-    QCOMPARE(ui::BACKCOLOR(b.w().fast_status), ui::RED());
-    QCOMPARE(b.msgs().texts(), QStringList{});
-    QCOMPARE(b.sim().received(), START_FRAMES + frame('S'));
-    expect_idle(b.w());
+  // Frames sent one after another, 300 ms apart (the reply period is 200 ms).
+  void frames_data() {
+    QTest::addColumn<QList<QByteArray>>("frames");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("ends");  // the monitor ends by itself
+    QTest::newRow("status, raw, busy; noise and blanks leave no trace")
+        << QList<QByteArray>{"xyz" + STX + "A,?,045,R\r" + STX + "A,V, 1.2 3\r" + STX + "A,?,000,B\r"}
+        << " 1: <h|A,?,45,R|r>\n 2: <h|A,V,1.23|r>\n 3: <h|A,?,0,B|r>\n" << QStringList{} << false;
+    QTest::newRow("a line feed in a frame stays in its line")
+        << QList<QByteArray>{STX + "A,V,1\n2\r"} << " 1: <h|A,V,1\n2|r>\n" << QStringList{} << false;
+    QTest::newRow("a status separator fault is told, the monitor goes on")
+        << QList<QByteArray>{STX + "A,?;045,R\r" + STX + "A,?,090,R\r"} << " 1: <h|A,?;\n 2: <h|A,?,90,R|r>\n"
+        << QStringList{"<Separator> invalid, received:;"} << false;
+    QTest::newRow("a frame cut short does not cost the next one")
+        << QList<QByteArray>{STX + "A,V,12", STX + "A,V,34\r"} << " 2: <h|A,V,34|r>\n" << QStringList{} << false;
+    QTest::newRow("a bad header ends the monitor with the rest of its frame")
+        << QList<QByteArray>{STX + "XA,V,9\r"} << " 1: <h|A,V,9|r>\n" << QStringList{} << true;
+    QTest::newRow("a status terminator that never comes ends it")
+        << QList<QByteArray>{STX + "A,?,045,R"} << " 1: <h|A,?,45,R\n"
+        << QStringList{"COMMUNICATION MONITOR, Communication timeout on <return>"} << true;
   }
-
-  void every_run_numbers_from_one() {
-    Bench b;
-    for (int run = 0; run < 2; ++run) {
-      Script& s = session(b);
-      s.after(0, "stream", [&b] { b.sim().control("stream status 20"); });
-      s.when("four lines", [&b] { return lines(b.w()).size() >= 4; },
-             [&b] { b.sim().control("stream off"); click_stop(b); });
-      b.w().clr_reply_Click();
-      run_monitor(b, s);
-      QCOMPARE(s.failed(), QString());
-      const QStringList got = lines(b.w());
-      for (int i = 0; i < got.size(); ++i)
-        QVERIFY2(got[i].startsWith(QStringLiteral(" %1: <h|A,?,").arg(i + 1)), qPrintable(got[i]));
-      expect_idle(b.w());
-      QTest::qWait(50);  // the stream's last frame drains
-      b.sim().received();
-    }
-    QCOMPARE(b.msgs().texts(), QStringList{});
-  }
-
-  void status_separator_fault_is_told_and_the_monitor_goes_on() {
-    Bench b;
-    Script& s = session(b);
-    s.after(0, "send", [&b] { b.sim().send(STX + "A,?;045,R\r"); });
-    s.when("faulty line", [&b] { return lines(b.w()).size() == 1; },
-           [&b] { b.sim().send(STX + "A,?,090,R\r"); });
-    s.when("next line", [&b] { return lines(b.w()).size() == 2; }, [&b] { click_stop(b); });
-    run_monitor(b, s);
-    QCOMPARE(s.failed(), QString());
-    QCOMPARE(b.msgs().texts(), QStringList{"<Separator> invalid, received:;"});
-    QCOMPARE(lines(b.w()), (QStringList{" 1: <h|A,?;", " 2: <h|A,?,90,R|r>"}));
-    QCOMPARE(b.w().fast_pos->text(), QStringLiteral("90°"));
-  }
-
-  void frame_cut_short_does_not_cost_the_next_one() {
+  void frames() {
+    QFETCH(QList<QByteArray>, frames);
+    QFETCH(QString, box);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, ends);
     Bench b;
     b.setReplyPeriod(200);
-    Script& s = session(b);
-    s.after(0, "half a frame", [&b] { b.sim().send(STX + "A,V,12"); });
-    s.after(500, "next frame", [&b] { b.sim().send(STX + "A,V,34\r"); });
-    s.when("its line", [&b] { return lines(b.w()).size() == 1; }, [&b] { click_stop(b); });
-    run_monitor(b, s);
-    QCOMPARE(s.failed(), QString());
-    QCOMPARE(lines(b.w()), QStringList{" 2: <h|A,V,34|r>"});
-    QCOMPARE(b.msgs().texts(), QStringList{});
+    for (int run = 0; run < 2; ++run) {  // every run numbers from 1
+      b.w().clr_reply_Click();
+      Script& s = session(b);
+      for (const QByteArray& f : frames) s.after(300, "send", [&b, f] { b.sim().send(f); });
+      if (!ends) s.after(300, "stop", [&b] { click_stop(b); });
+      // While its opening exchanges run, the monitor's own button, the go-to
+      // reply and the write are locked, the caption still reads idle, and
+      // closing the window is refused as while it runs.
+      QString starting;
+      later(0, [&] {
+        velta& w = b.w();
+        starting = w.cmd_monitor->text() + (w.cmd_monitor->isEnabled() ? " on" : " off") +
+                   (w.goto_replay->isEnabled() ? " on" : " off") + (w.write_mode->isEnabled() ? " on" : " off") +
+                   (w.close() ? " closed" : " stays");
+      });
+      b.msgs().clear();
+      run_monitor(b, s);
+      QCOMPARE(starting, QStringLiteral("START... off off off stays"));
+      QCOMPARE(b.w().cbox_reply_text->toPlainText(), box);
+      QCOMPARE(b.msgs().texts(), QStringList{"Please STOP the COMMUNICATION MONITOR before to exit."} + messages);
+      QCOMPARE(b.sim().received(), START_FRAMES + frame('S'));  // the closing S read its own reply
+      expect_idle(b.w());
+    }
+    if (box.contains(",0,B|")) QCOMPARE(b.w().fast_pos->text() + ui::BACKCOLOR(b.w().fast_status).name(), "0°#ff0000");
   }
 
-  // --- the box stays bounded --------------------------------------------
-  void box_is_emptied_above_its_bound_before_any_line() {
+  // Above 65,000 characters the box is emptied before any line, so that a
+  // stream of other frames cannot grow it without bound either.
+  void the_box_stays_bounded() {
     for (const QByteArray& reply : {STX + "A,?,045,R\r", STX + "A,V,1.0\r"}) {
       Bench b;
       Script& s = session(b);
       s.after(0, "fill and send", [&b, reply] {
-        b.w().cbox_reply_text->setPlainText(QString(tune_cmd::REPLY_BOX_LIMIT + 1, 'x'));
+        b.w().cbox_reply_text->setPlainText(QString(tune_cmd::REPLY_BOX_LIMIT, 'x') + "\n");
         b.sim().send(reply);
       });
-      s.when("line", [&b] { return b.w().cbox_reply_text->toPlainText().startsWith(" 1:"); },
-             [&b] {
-               // At the bound exactly the box keeps what it holds.
-               b.w().cbox_reply_text->setPlainText(QString(tune_cmd::REPLY_BOX_LIMIT - 2, 'y') + "\n");
-               b.sim().send(STX + "A,V,2\r");
-             });
-      s.when("second line", [&b] { return b.w().cbox_reply_text->toPlainText().endsWith("|r>\n"); },
-             [&b] { click_stop(b); });
+      s.when("line", [&b] { return lines(b.w()).last().endsWith("|r>"); }, [&b] { click_stop(b); });
       run_monitor(b, s);
-      QCOMPARE(s.failed(), QString());
-      const QStringList got = lines(b.w());
-      QCOMPARE(got.size(), 2);
-      QCOMPARE(got[1], QStringLiteral(" 2: <h|A,V,2|r>"));
-      QCOMPARE(tune_cmd::REPLY_TEXT_LENGTH(), qint64(tune_cmd::REPLY_BOX_LIMIT - 2 + 2 + got[1].size() + 2));
+      QCOMPARE(lines(b.w()), QStringList{reply.contains('?') ? " 1: <h|A,?,45,R|r>" : " 1: <h|A,V,1.0|r>"});
     }
-  }
-
-  // --- every way the monitor ends ---------------------------------------
-  void bad_header_ends_the_monitor_with_the_rest_of_its_frame() {
-    Bench b;
-    Script& s = session(b);
-    s.after(0, "bad frame", [&b] { b.sim().send(STX + "XA,V,9\r"); });
-    run_monitor(b, s);
-    QCOMPARE(s.failed(), QString());
-    QCOMPARE(lines(b.w()), QStringList{" 1: <h|A,V,9|r>"});
-    QCOMPARE(b.msgs().texts(), QStringList{});
-    // The closing S is a full exchange: its reply was read and checked.
-    QCOMPARE(b.sim().received(), START_FRAMES + frame('S'));
-    expect_idle(b.w());
   }
 
   void stop_in_the_middle_of_a_frame_completes_it() {
@@ -185,49 +134,20 @@ class MonitorTest : public QObject {
     s.after(100, "stop", [&b] { click_stop(b); });
     s.after(20, "rest of the frame", [&b] { b.sim().send("34\r"); });
     run_monitor(b, s);
-    QCOMPARE(s.failed(), QString());
     QCOMPARE(lines(b.w()), QStringList{" 1: <h|A,V,1234|r>"});
     QCOMPARE(b.msgs().texts(), QStringList{});
     QCOMPARE(b.sim().received(), START_FRAMES + frame('S'));
     expect_idle(b.w());
   }
 
-  void status_terminator_that_never_comes_ends_the_monitor() {
+  void a_port_that_cannot_be_opened_leaves_the_monitor_idle() {
     Bench b;
-    b.setReplyPeriod(200);
-    Script& s = session(b);
-    s.after(0, "frame without CR", [&b] { b.sim().send(STX + "A,?,045,R"); });
-    run_monitor(b, s);
-    QCOMPARE(s.failed(), QString());
-    QCOMPARE(b.msgs().texts(), QStringList{"COMMUNICATION MONITOR, Communication timeout on <return>"});
-    QCOMPARE(lines(b.w()), QStringList{" 1: <h|A,?,45,R"});
-    expect_idle(b.w());
-  }
-
-  void port_that_cannot_be_opened_leaves_the_monitor_idle() {
-    Bench b;
-    myVar::com_port_number = 300;  // no such port
-    QVERIFY(!b.configurePort());
-    b.msgs().clear();
+    const auto other = hold_port(1);
     b.w().cmd_monitor->click();
-    const QString e = QStringLiteral("ERROR OPENING COM PORT # 300");
-    QCOMPARE(b.msgs().texts(), (QStringList{e, e, e, e}));
+    QCOMPARE(b.msgs().texts(), QStringList(4, port_in_use_text(1)));  // S, status, M, the monitor's own
     expect_idle(b.w());
   }
 
-  void device_vanishing_ends_the_monitor_with_one_message() {
-    Bench b;
-    Script& s = session(b);
-    s.after(0, "status stream", [&b] { b.sim().control("stream status 20"); });
-    s.when("a line", [&b] { return lines(b.w()).size() >= 2; }, [&b] { b.sim().control("hangup"); });
-    run_monitor(b, s);
-    QCOMPARE(s.failed(), QString());
-    QCOMPARE(b.msgs().texts(),
-             QStringList{"COM PORT # 1 LOST: the serial device hung up or was unplugged!"});
-    expect_idle(b.w());
-  }
-
-  // --- the window while the monitor runs --------------------------------
   void commands_meanwhile_only_send_and_show_as_lines() {
     Bench b;
     Script& s = session(b);
@@ -245,12 +165,10 @@ class MonitorTest : public QObject {
     s.when("L reply", [&b] { return lines(b.w()).size() == 2; }, [&b] {
       // Closing is refused while the monitor runs; the calibration window
       // closes all the same.
-      QVERIFY(calibration_form());
       QVERIFY(!b.w().close());
       click_stop(b);
     });
     run_monitor(b, s);
-    QCOMPARE(s.failed(), QString());
     const QStringList got = lines(b.w());
     QVERIFY2(got[0].startsWith(" 1: <h|A,?,") && got[0].endsWith("|r>"), qPrintable(got[0]));
     QVERIFY2(got[1].startsWith(" 2: <h|A,L,") && got[1].endsWith("|r>"), qPrintable(got[1]));
@@ -260,7 +178,7 @@ class MonitorTest : public QObject {
     expect_idle(b.w());
   }
 
-  // --- faults in the middle of a stream of status frames ------------------
+  // Faults in the middle of a stream of status frames.
   void fault_in_a_stream_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QStringList>("messages");
@@ -270,8 +188,7 @@ class MonitorTest : public QObject {
     QTest::newRow("short position field") << "short-field" << QStringList{"Separator invalid, received:R"} << true;
     QTest::newRow("wrong terminator") << "wrong-term" << QStringList{"Terminator invalid, received ASC:10"} << true;
     QTest::newRow("wrong header ends the monitor") << "wrong-header" << QStringList{} << false;
-    QTest::newRow("hang-up ends the monitor")
-        << "hangup=5" << QStringList{"COM PORT # 1 LOST: the serial device hung up or was unplugged!"} << false;
+    QTest::newRow("hang-up ends the monitor") << "hangup=5" << QStringList{LOST} << false;
   }
   void fault_in_a_stream() {
     QFETCH(QString, fault);
@@ -292,7 +209,6 @@ class MonitorTest : public QObject {
       if (running_after) click_stop(b);
     });
     run_monitor(b, s);
-    QCOMPARE(s.failed(), QString());
     QCOMPARE(b.msgs().texts(), messages);
     QCOMPARE(running_after, goes_on);
     if (goes_on) {
