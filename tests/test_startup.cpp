@@ -1,18 +1,22 @@
-// Start-up and shutdown as a technician meets them at the bench: the port
-// chooser with the stored number, the connection prompt, S, V and the
-// parameter read on the wire, and the port number stored at the end.
-#include <QLineEdit>
+// Start-up, shutdown and whole sessions at the bench: the port chooser with
+// the stored number, the connection prompt, S, V and the parameter read on
+// the wire, the number stored at the end, and the program as its entry point
+// runs it, on any desktop, ending with its window.
+#include <QApplication>
 #include <QTest>
+#include <clocale>
 
-#include "app/file_in.h"
 #include "app/myVar.h"
+#include "app/program.h"
+#include "protocol/tune_cmd.h"
 #include "tests/harness/bench.h"
+#include "tests/harness/script.h"
 #include "ui/calibration.h"
 #include "ui/quale_com.h"
 
 namespace {
-const QString CONNECT = QStringLiteral(
-    "Connect the PC to the CBOX, power-on it and click on OK when the CBOX is ready");
+const QString CONNECT = "Connect the PC to the CBOX, power-on it and click on OK when the CBOX is ready";
+const QByteArray PROBE = frame('S') + frame('V') + frame('L');
 
 // Every text box of the main window but the port box, by name.
 QStringList boxes(velta& w) {
@@ -22,203 +26,253 @@ QStringList boxes(velta& w) {
   return out;
 }
 
-// What the chooser showed when it appeared, and the main window's port box
-// after each keystroke typed into it.
-struct ChooserSession {
-  QString shown_in_chooser, shown_in_main, visible;
-  QStringList mirrored;
-};
-
-// Plans the technician's part: wait for the chooser, type `typed` (after
-// emptying the box) key by key, then ACCEPT.
-void plan_chooser(velta& w, ChooserSession& s, const QString& typed, bool empty_first = true) {
-  later(50, [&w, &s, typed, empty_first] {
-    quale_com* c = quale_com_form();
-    if (!c) return;
-    s.visible = c->isVisible() ? "visible" : "hidden";
-    s.shown_in_chooser = c->com_port->text();
-    s.shown_in_main = w.com_port->text();
-    if (empty_first) {
-      c->com_port->selectAll();
-      QTest::keyClick(c->com_port, Qt::Key_Backspace);
-      s.mirrored << w.com_port->text();
-    }
-    for (QChar ch : typed) {
-      QTest::keyClicks(c->com_port, QString(ch));
-      s.mirrored << w.com_port->text();
-    }
-    QTest::mouseClick(c->continue_button, Qt::LeftButton);
-  });
+// A click as a person makes it: delivered from the event loop, so that the
+// handler it starts runs while the script goes on looking.
+void click(QAbstractButton* b) {
+  QTimer::singleShot(0, b, [b] { QTest::mouseClick(b, Qt::LeftButton); });
 }
+
+void type(QLineEdit* box, const QString& text) {
+  box->selectAll();
+  QTest::keyClick(box, Qt::Key_Backspace);
+  QTest::keyClicks(box, text);
+}
+
+// The whole program on a simulator, as its entry point runs it; the
+// technician's part is a script.
+struct Desk {
+  SimProcess sim;
+  QString old = QDir::currentPath();
+  MsgCapture msgs;
+  Script script{[] {
+    // A stalled session still ends: the window closes (the monitor first).
+    if (!velta_exists()) return;
+    if (velta_form().cmd_monitor->text() == QLatin1String("STOP")) velta_form().cmd_monitor->click();
+    QTimer::singleShot(100, [] {
+      if (velta_exists()) velta_form().close();
+    });
+  }};
+  explicit Desk(int port = 1) : sim(port) { QDir::setCurrent(sim.dir()); }
+  ~Desk() { QDir::setCurrent(old); }
+  void accept_port() {
+    script.when("port chooser shown", [] { return quale_com_form() && quale_com_form()->isVisible(); },
+                [] { click(quale_com_form()->continue_button); });
+    script.when("main window shown", [] { return velta_exists() && velta_form().isVisible(); }, [] {}, 15000);
+  }
+  int run() {
+    script.start();
+    const int status = RUN_PROGRAM(*qApp);
+    if (!script.failed().isEmpty()) qWarning("stalled at: %s", qPrintable(script.failed()));
+    return status;
+  }
+};
 }  // namespace
 
 class StartupTest : public QObject {
   Q_OBJECT
  private slots:
-  void start_up_reads_the_controller() {
-    Bench b({}, 5, /*configure=*/false);
+  void chooser_mirrors_and_stores() {
+    Bench b({}, 5, false);
     put_settings_file(" 3 \r\n");
     b.sim().set("lower_limit", "12");
-    ChooserSession s;
-    plan_chooser(b.w(), s, "05");
-    b.w().Form_Load();
-    QCOMPARE(s.visible, QStringLiteral("visible"));
-    QCOMPARE(s.shown_in_chooser, QStringLiteral("3"));
-    QCOMPARE(s.shown_in_main, QStringLiteral("3"));
-    QCOMPARE(s.mirrored, (QStringList{"", "0", "05"}));
-    QVERIFY(!b.w().end_requested);
-    QCOMPARE(b.msgs().texts(), QStringList{CONNECT});
-    QCOMPARE(b.sim().received(), frame('S') + frame('V') + frame('L'));
-    // The number as stored: 05 comes back as 5 in the main window.
-    QCOMPARE(settings_file(), QByteArray(" 5 \r\n"));
-    QCOMPARE(b.w().com_port->text(), QStringLiteral("5"));
-    QCOMPARE(int(myVar::com_port_number), 5);
-    QVERIFY(b.w().firm_version->text() != QStringLiteral("???.??"));
-    QCOMPARE(b.w().read_lower_limit->text(), QStringLiteral("12°"));
-    QCOMPARE(b.w().lower_limit->text(), QStringLiteral("12"));
-    QVERIFY(!myVar::fill_set_fields);
-    QVERIFY(!myVar::configure_port);
-    QVERIFY(!quale_com_form()->isVisible());
-  }
-
-  void first_run_without_settings_file() {
-    Bench b({}, 1, false);
-    ChooserSession s;
-    plan_chooser(b.w(), s, QString(), /*empty_first=*/false);
-    b.w().Form_Load();
-    QCOMPARE(s.shown_in_chooser, QStringLiteral("1"));
-    QCOMPARE(b.msgs().texts(), QStringList{CONNECT});
-    QCOMPARE(b.sim().received(), frame('S') + frame('V') + frame('L'));
-    QCOMPARE(settings_file(), QByteArray(" 1 \r\n"));
-  }
-
-  void unreadable_settings_file_is_told_once() {
-    Bench b({}, 1, false);
-    put_settings_file("COM1\r\n");
-    ChooserSession s;
-    plan_chooser(b.w(), s, QString(), false);
-    b.w().Form_Load();
-    QCOMPARE(s.shown_in_chooser, QStringLiteral("1"));
-    QCOMPARE(b.msgs().texts().size(), 2);
-    QVERIFY(b.msgs().texts()[0].startsWith("The port number stored in velta.ini could not be read"));
-    QCOMPARE(b.msgs().texts()[1], CONNECT);
-    QCOMPARE(b.sim().received(), frame('S') + frame('V') + frame('L'));
-  }
-
-  void number_outside_the_range_is_refused_in_the_chooser() {
-    Bench b({}, 2, false);
-    put_settings_file(" 2 \r\n");
-    ChooserSession s;
-    QString after_refusal;
+    QStringList seen;
     later(50, [&] {
       quale_com* c = quale_com_form();
-      c->com_port->setText(QStringLiteral("70000"));
-      QTest::mouseClick(c->continue_button, Qt::LeftButton);
-      after_refusal = c->com_port->text() + (myVar::port_accepted ? " accepted" : " waiting");
+      seen << c->com_port->text() + " " + b.w().com_port->text();
+      c->com_port->selectAll();
+      QTest::keyClick(c->com_port, Qt::Key_Backspace);
+      seen << b.w().com_port->text();
+      for (QChar ch : QString("05")) {
+        QTest::keyClicks(c->com_port, QString(ch));
+        seen << b.w().com_port->text();
+      }
       QTest::mouseClick(c->continue_button, Qt::LeftButton);
     });
     b.w().Form_Load();
-    QCOMPARE(after_refusal, QStringLiteral("2 waiting"));
-    QCOMPARE(b.msgs().texts().first(),
-             QStringLiteral("The port number 70000 is not valid: it must lie from -32768 to 32767. "
-                            "The port number 2 is kept."));
-    QCOMPARE(settings_file(), QByteArray(" 2 \r\n"));
-    QCOMPARE(b.sim().received(), frame('S') + frame('V') + frame('L'));
+    QCOMPARE(seen, (QStringList{"3 3", "", "0", "05"}));
+    QCOMPARE(b.msgs().texts(), QStringList{CONNECT});
+    QCOMPARE(b.sim().received(), PROBE);
+    // The number as stored: 05 comes back as 5 in the main window.
+    QCOMPARE(settings_file(), QByteArray(" 5 \r\n"));
+    QCOMPARE(b.w().com_port->text() + " " + QString::number(myVar::com_port_number), QString("5 5"));
+    QCOMPARE(b.w().read_lower_limit->text() + " " + b.w().lower_limit->text(), QString("12° 12"));
+    QVERIFY(!myVar::fill_set_fields && !myVar::configure_port && !quale_com_form()->isVisible());
   }
 
-  void closing_the_chooser_ends_the_program() {
-    Bench b({}, 1, false);
-    later(50, [] { quale_com_form()->close(); });
-    b.w().Form_Load();
-    QVERIFY(b.w().end_requested);
-    QCOMPARE(b.msgs().texts(), QStringList{});
-    QCOMPARE(quale_com_form(), nullptr);
-    QCOMPARE(b.sim().received(), QByteArray());
+  // The start-up against what a technician may meet: the settings file, the
+  // controller, and what is done at the chooser ("" accepts what it shows).
+  void start_up_data() {
+    QTest::addColumn<int>("port");  // where the simulator is
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("chooser");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::addColumn<QByteArray>("stored");
+    const QString unreadable = "The port number stored in velta.ini could not be read (the file cannot be read or "
+                               "its first line is not a number). Please choose the port.";
+    QTest::newRow("first run") << 1 << QByteArray("<none>") << "" << "" << QStringList{CONNECT} << PROBE
+                               << QByteArray(" 1 \r\n");
+    QTest::newRow("unreadable file") << 1 << QByteArray("COM1\r\n") << "" << "" << QStringList{unreadable, CONNECT}
+                                     << PROBE << QByteArray(" 1 \r\n");
+    QTest::newRow("70000 refused, the stored 2 kept")
+        << 2 << QByteArray(" 2 \r\n") << "" << "70000"
+        << QStringList{"The port number 70000 is not valid: it must lie from -32768 to 32767. The port number 2 is "
+                       "kept.",
+                       CONNECT}
+        << PROBE << QByteArray(" 2 \r\n");
+    QTest::newRow("chooser closed: the program ends") << 1 << QByteArray(" 1 \r\n") << "" << "close" << QStringList{}
+                                                      << QByteArray() << QByteArray(" 1 \r\n");
+    QTest::newRow("silent controller") << 1 << QByteArray("<none>") << "silence" << ""
+                                       << QStringList{CONNECT, "cmd S, Communication timeout on <header>"}
+                                       << frame('S') << QByteArray(" 1 \r\n");
+    QTest::newRow("no such port: told twice")
+        << 1 << QByteArray(" 300 \r\n") << "" << ""
+        << QStringList{CONNECT, "ERROR OPENING COM PORT # 300", "ERROR OPENING COM PORT # 300"} << QByteArray()
+        << QByteArray(" 300 \r\n");
+    QTest::newRow("V fails: no read") << 1 << QByteArray("<none>") << "silence for=V" << ""
+                                      << QStringList{CONNECT, "cmd V, Communication timeout on <header>"}
+                                      << frame('S') + frame('V') << QByteArray(" 1 \r\n");
   }
-
-  void silent_controller_leaves_the_design_values() {
-    Bench b({}, 1, false);
+  void start_up() {
+    QFETCH(int, port);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, fault);
+    QFETCH(QString, chooser);
+    QFETCH(QStringList, messages);
+    QFETCH(QByteArray, wire);
+    QFETCH(QByteArray, stored);
+    Bench b({}, port, false);
+    myVar::com_port_number = 1;  // as in a program just started
     b.setReplyPeriod(300);
-    b.sim().fault("silence");
+    if (file != "<none>") put_settings_file(file);
+    if (!fault.isEmpty()) b.sim().fault(fault);
     const QStringList design = boxes(b.w());
-    ChooserSession s;
-    plan_chooser(b.w(), s, QString(), false);
+    QString after_refusal;
+    later(50, [&] {
+      quale_com* c = quale_com_form();
+      if (chooser == "close") return (void)c->close();
+      if (!chooser.isEmpty()) {
+        c->com_port->setText(chooser);
+        QTest::mouseClick(c->continue_button, Qt::LeftButton);
+        after_refusal = c->com_port->text() + (myVar::port_accepted ? " accepted" : " waiting");
+      }
+      QTest::mouseClick(c->continue_button, Qt::LeftButton);
+    });
     b.w().Form_Load();
-    QCOMPARE(b.msgs().texts(), (QStringList{CONNECT, "cmd S, Communication timeout on <header>"}));
-    QCOMPARE(b.sim().received(), frame('S'));
-    QCOMPARE(boxes(b.w()), design);
+    QCOMPARE(b.msgs().texts(), messages);
+    QCOMPARE(b.sim().received(), wire);
+    QCOMPARE(settings_file(), stored);
+    QCOMPARE(b.w().end_requested, chooser == "close");
+    if (chooser == "70000") QCOMPARE(after_refusal, QString("2 waiting"));
+    if (wire.size() < PROBE.size()) QCOMPARE(boxes(b.w()), design);
   }
 
-  void port_that_cannot_be_opened_is_told_twice() {
+  void shutdown() {
     Bench b({}, 1, false);
-    put_settings_file(" 300 \r\n");  // neither ports/com300 nor its serial device exists
-    const QStringList design = boxes(b.w());
-    ChooserSession s;
-    plan_chooser(b.w(), s, QString(), false);
-    b.w().Form_Load();
-    QCOMPARE(b.msgs().texts(), (QStringList{CONNECT, "ERROR OPENING COM PORT # 300", "ERROR OPENING COM PORT # 300"}));
-    QCOMPARE(b.sim().received(), QByteArray());
-    QCOMPARE(boxes(b.w()), design);
-  }
-
-  void shutdown_stores_the_number_typed_in_the_main_window() {
-    Bench b({}, 1, false);
-    ChooserSession s;
-    plan_chooser(b.w(), s, QString(), false);
-    b.w().Form_Load();
-    b.w().show();
-    b.w().com_port->setText(QStringLiteral("7"));
-    b.msgs().clear();
-    QVERIFY(b.w().close());
-    QCOMPARE(settings_file(), QByteArray(" 7 \r\n"));
-    QCOMPARE(b.msgs().texts(), QStringList{});
-    QCOMPARE(quale_com_form(), nullptr);
-  }
-
-  void shutdown_refused_while_the_monitor_runs() {
-    Bench b({}, 1, false);
-    ChooserSession s;
-    plan_chooser(b.w(), s, QString(), false);
-    b.w().Form_Load();
     b.w().show();
     b.w().calib_Click();
-    QVERIFY(calibration_form());
-    // The monitor's state is its button caption.
-    b.w().cmd_monitor->setText(QStringLiteral("STOP"));
-    b.w().com_port->setText(QStringLiteral("4"));
-    b.msgs().clear();
+    b.w().com_port->setText("4");
+    // Refused while the monitor runs (its state is its caption); the
+    // calibration window closes and the number is stored all the same.
+    b.w().cmd_monitor->setText("STOP");
     QVERIFY(!b.w().close());
-    QVERIFY(b.w().isVisible());
     QCOMPARE(b.msgs().texts(), QStringList{"Please STOP the COMMUNICATION MONITOR before to exit."});
     QTRY_COMPARE(calibration_form(), nullptr);
     QCOMPARE(settings_file(), QByteArray(" 4 \r\n"));
-    b.w().cmd_monitor->setText(QStringLiteral("START..."));
+    b.w().cmd_monitor->setText("START...");
+    b.w().com_port->setText("7");
+    QVERIFY(b.w().close());
+    QCOMPARE(settings_file(), QByteArray(" 7 \r\n"));
   }
 
-  // Each step of the probe runs only after the one before succeeded.
-  void probe_stops_at_the_first_failure_data() {
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QByteArray>("wire");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("S refused") << "wrong-header for=S" << frame('S') << "<Identifier> invalid, received:X";
-    QTest::newRow("V silent") << "silence for=V" << frame('S') + frame('V')
-                              << "cmd V, Communication timeout on <header>";
-    QTest::newRow("L with a bad separator") << "bad-sep for=L" << frame('S') + frame('V') + frame('L')
-                                            << "<Separator>2 invalid, received:;";
+  void session_read_edit_write_read_back() {
+    Desk d;
+    QString after_start, after_write;
+    d.accept_port();
+    d.script.after(0, "look, edit two values, write", [&] {
+      velta& w = velta_form();
+      after_start = w.read_upper_limit->text() + " " + w.upper_limit->text();
+      type(w.upper_limit, "350");
+      type(w.ramp, "5");
+      d.msgs.answer(QMessageBox::Yes);
+      click(w.write_mode);
+    });
+    d.script.when("write done", [] { return velta_form().write_mode->isEnabled(); },
+                  [] { click(velta_form().read_info); }, 15000);
+    d.script.when("read back", [] { return velta_form().read_ramp->text() == QStringLiteral("5°"); },
+                  [&] { after_write = velta_form().read_upper_limit->text(); });
+    d.script.after(0, "close", [] { velta_form().close(); });
+    QCOMPARE(d.run(), 0);
+    QCOMPARE(after_start + " " + after_write, QString("500° 500 350°"));
+    QCOMPARE(d.msgs.texts(), (QStringList{CONNECT, "THIS COMMAND OVERWRITES THE CBOX SETTINGS!!! ARE YOU SURE?"}));
+    QCOMPARE(d.sim.control("get upper_limit"), QStringLiteral("350"));
+    QVERIFY(!velta_exists());
   }
-  void probe_stops_at_the_first_failure() {
-    QFETCH(QString, fault);
-    QFETCH(QByteArray, wire);
-    QFETCH(QString, message);
-    Bench b({}, 1, false);
-    b.setReplyPeriod(300);
-    b.sim().fault(fault);
-    ChooserSession s;
-    plan_chooser(b.w(), s, QString(), false);
-    b.w().Form_Load();
-    QCOMPARE(b.msgs().texts(), (QStringList{CONNECT, message}));
-    QCOMPARE(b.sim().received(), wire);
-    QVERIFY(!myVar::fill_set_fields);
+
+  // On a decimal-comma desktop numbers go in and out with a point.
+  void session_on_a_decimal_comma_desktop() {
+    QVERIFY2(std::setlocale(LC_ALL, "it_IT.UTF-8"), "locale it_IT.UTF-8 is missing: bash scripts/setup.sh generates it");
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    Desk d;
+    d.sim.set("pwm_a", "1");
+    d.sim.set("pwm_b", "2");
+    d.sim.set("pwm_c", "1");
+    QString shown;
+    d.accept_port();
+    d.script.after(0, "look, type 2.5 s, write", [&] {
+      velta& w = velta_form();
+      shown = w.read_pwm_max_duty->text() + " " + w.pwm_max_duty->text();
+      type(w.inv_delay, "2.5");
+      d.msgs.answer(QMessageBox::Yes);
+      d.sim.received();
+      click(w.write_mode);
+    });
+    d.script.when("write done", [] { return velta_form().write_mode->isEnabled(); },
+                  [] { velta_form().close(); }, 15000);
+    QCOMPARE(d.run(), 0);
+    std::setlocale(LC_ALL, "C");
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(shown, QString("33.3333333333333% 33.3333333333333"));
+    QCOMPARE(d.msgs.texts(), (QStringList{CONNECT, "THIS COMMAND OVERWRITES THE CBOX SETTINGS!!! ARE YOU SURE?"}));
+    QCOMPARE(d.sim.received(), frame('S') + frame('W') + "1\r0\r500\r1524\r1\r1\r2\r10\r1\r1\r1829\r0\r0\r2\r3049\r");
+  }
+
+  // The monitor with commands meanwhile; a new port number for next time.
+  void session_with_the_monitor() {
+    Desk d(3);
+    put_settings_file(" 3 \r\n");
+    d.accept_port();
+    d.script.after(0, "start the monitor", [] { click(velta_form().cmd_monitor); });
+    d.script.when("monitor running", [] { return velta_form().cmd_monitor->text() == QLatin1String("STOP"); },
+                  [] { click(velta_form().command_v); });
+    d.script.when("version line", [] { return velta_form().cbox_reply_text->toPlainText().contains(" 1: <h|A,V,"); },
+                  [] {
+                    velta_form().close();
+                    type(velta_form().com_port, "7");
+                    click(velta_form().cmd_monitor);
+                  });
+    d.script.when("monitor idle", [] { return velta_form().command_s->isEnabled() && tune_cmd::MONITOR_IDLE(); },
+                  [] { velta_form().close(); });
+    QCOMPARE(d.run(), 0);
+    QCOMPARE(d.script.failed(), QString());
+    QCOMPARE(d.msgs.texts(), (QStringList{CONNECT, "Please STOP the COMMUNICATION MONITOR before to exit."}));
+    QCOMPARE(settings_file(), QByteArray(" 7 \r\n"));
+  }
+
+  // Closed while an exchange waits, the program ends once that exchange has
+  // ended, quietly: no box is left behind without its window.
+  void closing_while_an_exchange_waits_ends_the_program() {
+    Desk d;
+    d.accept_port();
+    d.script.after(0, "cmd L to a silent controller, then close", [&d] {
+      d.sim.fault("silence");
+      click(velta_form().read_info);
+      QTimer::singleShot(300, [] { velta_form().close(); });
+    });
+    QCOMPARE(d.run(), 0);
+    QCOMPARE(d.msgs.texts(), QStringList{CONNECT});
+    QVERIFY(!velta_exists());
   }
 };
 
