@@ -180,7 +180,8 @@ QString ABOUT_TEXT() {
       QStringLiteral("Service tool for the CBOX antenna-rotator controller"),
       QString(),
       QStringLiteral("Port in use: COM ") + QString::number(myVar::com_port_number),
-      QStringLiteral("Settings file: ") + shown(QDir::current().absoluteFilePath(QString::fromLatin1(file_in::SETTINGS_FILE))),
+      QStringLiteral("Settings file: ") +
+          shown(QDir::current().absoluteFilePath(QString::fromLatin1(file_in::SETTINGS_FILE))),
   };
   return lines.join('\n');
 }
