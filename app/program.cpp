@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStyle>
 #include <QStyleFactory>
 
@@ -10,6 +11,10 @@ int RUN_PROGRAM(QApplication& app) {
   // The graphical button style, so that the buttons show their colours.
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   QApplication::setPalette(QApplication::style()->standardPalette());
+  // Without the toolkit's SVG plugin the icon is empty and the windows show
+  // the desktop's default one.
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/velta.svg")));
+  QGuiApplication::setDesktopFileName(QStringLiteral("velta"));
   velta window;
   window.Form_Load();
   // The port chooser closed without ACCEPT: the technician chose to leave.

@@ -4,10 +4,18 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTime>
 
 #include "ui/velta.h"
 
 namespace tune_cmd {
+namespace {
+bool time_stamps = false;
+}
+
+void SET_REPLY_TIME_STAMPS(bool on) { time_stamps = on; }
+bool REPLY_TIME_STAMPS() { return time_stamps; }
+
 long long REPLY_TEXT_LENGTH() {
   const QTextDocument* doc = velta_form().cbox_reply_text->document();
   // The document keeps one separator per line where the box's text has
@@ -22,7 +30,8 @@ void ADD_REPLY_LINE(const QString& line) {
   // rebuilt or read back, so a line costs its own length only.
   QTextCursor end(box->document());
   end.movePosition(QTextCursor::End);
-  end.insertText(line + QLatin1Char('\n'));
+  const QString stamp = time_stamps ? QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz")) : QString();
+  end.insertText(stamp + line + QLatin1Char('\n'));
   box->setTextCursor(end);
   box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
 }

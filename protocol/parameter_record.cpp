@@ -209,6 +209,48 @@ Entries ENTRIES_OF(const ControllerSet& set, bool exact) {
   return e;
 }
 
+ControllerSet SET_OF(const Entries& e) {
+  ControllerSet set{};
+  for (const Parameter& p : RECORD()) {
+    const QString wire = WIRE_VALUE(e, p.n);
+    set[static_cast<std::size_t>(p.n - 1)] = p.unit == Unit::stop_mode && wire.isEmpty() ? 2 : Val(wire);
+  }
+  return set;
+}
+
+QString SET_PROBLEM(const ControllerSet& set) {
+  for (const Parameter& p : RECORD()) {
+    const double v = set[static_cast<std::size_t>(p.n - 1)];
+    if (!within(v, p.lo, p.hi) || std::floor(v) != v)
+      return QString::fromLatin1(p.name) + QStringLiteral(" must be a whole number from ") + S(p.lo) +
+             QStringLiteral(" to ") + S(p.hi) + QStringLiteral(", found: ") + S(v);
+  }
+  if (set[5] + set[6] == 0)
+    return QStringLiteral("pwm_on_time and pwm_off_time are both 0: PWM:period would be 0 ms and the duties no "
+                          "number, which PARAMETERS SET cannot hold");
+  return {};
+}
+
+QString USER_TEXT(const ControllerSet& set, int n) {
+  const Parameter& p = PARAMETER(n);
+  const double v = set[static_cast<std::size_t>(n - 1)];
+  switch (p.unit) {
+    case Unit::stop_mode: {
+      static const char* const modes[] = {"North-stop", "South-stop", "Absolute"};
+      return v == 0 || v == 1 || v == 2 ? QString::fromLatin1(modes[static_cast<int>(v)]) : S(v);
+    }
+    case Unit::degrees:
+    case Unit::offset:
+    case Unit::check_angle: return S(v) + QStringLiteral("\u00b0");
+    case Unit::seconds: return SECONDS_TEXT(v, true) + QStringLiteral(" sec");
+    case Unit::on_off: return v != 0 ? QStringLiteral("ON") : QStringLiteral("OFF");
+    case Unit::pwm_on_time:
+    case Unit::pwm_off_time:
+    case Unit::pwm_min_on_time: return S(v * TICK_MS) + QStringLiteral(" ms");
+  }
+  return {};
+}
+
 bool OFFSET_OUT_OF_RANGE(double offset) { return offset > 70 || offset < -70; }
 
 bool MIN_DUTY_OUT_OF_RANGE(double period, double max_duty, double min_duty) {

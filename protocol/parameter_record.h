@@ -2,8 +2,8 @@
 // The parameter record: the fifteen values the controller keeps, in the order
 // of the W dialogue and of fields 3 to 17 of the L reply, with the entry
 // control each is typed into, the read-out box that shows it, and how it
-// travels both ways. The read, the write, its guard, the entry checks and Set
-// Default all work from this one table.
+// travels both ways. The read, the write, its guard, the entry checks, Set
+// Default and the set files all work from this one table.
 #include <QMap>
 #include <QString>
 #include <array>
@@ -84,6 +84,21 @@ double OFFSET_OF(double count);
 // The entries that a controller set fills, as the start-up read fills them
 // (`exact` false) or so that cmd W sends exactly the set again (`exact` true).
 Entries ENTRIES_OF(const ControllerSet& set, bool exact);
+
+// The set that cmd W sends from entries that RECORD_PROBLEM lets go, in the
+// controller's units. Neither stop option selected is absolute mode (2), as
+// the start-up read shows it.
+ControllerSet SET_OF(const Entries& e);
+
+// The first value of a set that the controller cannot hold, or that the
+// entries cannot give back exactly (a PWM period of no ticks: the duties have
+// no number then), told as "<name> must be ..., found: <value>"; empty when
+// ENTRIES_OF(set, true) makes cmd W send exactly the set.
+QString SET_PROBLEM(const ControllerSet& set);
+
+// Value n (1 to 15) of a set in the user's units, unrounded, with its unit:
+// "South-stop", "10°", "0.5002 sec", "ON", the PWM times in milliseconds.
+QString USER_TEXT(const ControllerSet& set, int n);
 
 // The rules of the entry checks.
 // Offset O: outside -70 to 70.

@@ -2,7 +2,8 @@
 # Installs what building and testing the tool needs on a Debian machine,
 # only what is missing (apt-get; run as root or with sudo available).
 set -euo pipefail
-need=(cmake g++ make qt6-base-dev qt6-serialport-dev libgl-dev clang libclang-rt-14-dev)
+# libqt6svg6 draws the application icon; the tool runs without it.
+need=(cmake g++ make qt6-base-dev qt6-serialport-dev libqt6svg6 libgl-dev clang libclang-rt-14-dev)
 [[ "${1:-}" == "--with-xvfb" ]] && need+=(xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${need[@]}"; do

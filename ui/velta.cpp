@@ -7,6 +7,7 @@
 
 #include "serial/link.h"
 #include "ui/colours.h"
+#include "ui/menus.h"
 
 const QString velta::CAPTION =
     QStringLiteral("KOR.DEL.VAN.") + QString(23, ' ') + QStringLiteral("CONTROL BOX SETTINGS - V3.23.1");
@@ -277,6 +278,7 @@ void velta::build() {
   grid->addLayout(column, 0, 2, 3, 1);
   // One fixed window: its size is what its content needs.
   grid->setSizeConstraint(QLayout::SetFixedSize);
+  menus::BUILD_MENUS(*this);
 
   // A screen reader names each box by the label beside it and its frame, so
   // that "PWM:period" of the set and of the read stay apart.

@@ -13,6 +13,9 @@
 #include "protocol/parameter_record.h"
 #include "serial/serial_comm.h"
 
+class QMenu;
+class QMenuBar;
+
 class velta : public QWidget {
   Q_OBJECT
  public:
@@ -94,6 +97,11 @@ class velta : public QWidget {
   // "COMM PORT"
   QGroupBox* COM;
   QLineEdit* com_port;
+
+  // The menu bar above the content (ui/menus.h) and its last menu, Help:
+  // a menu added later goes before it.
+  QMenuBar* menu_bar = nullptr;
+  QMenu* help_menu = nullptr;
 
   // Non-visual parts: the reply timer and the serial control.
   QTimer* Timer1;

@@ -1,8 +1,10 @@
 // Takes the README's picture: runs the real start-up of the tool against a
 // running cbox-sim (port 1 in the current directory), accepts the port in the
-// chooser, answers the connection prompt, and saves the main window as PNG.
-//   velta_shot OUTPUT.png
+// chooser, answers the connection prompt, and saves the main window as PNG;
+// with a second file, also the window with its File menu open.
+//   velta_shot OUTPUT.png [MENU.png]
 #include <QApplication>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -16,7 +18,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: velta_shot OUTPUT.png\n");
+    std::fprintf(stderr, "usage: velta_shot OUTPUT.png [MENU.png]\n");
     return 2;
   }
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
@@ -39,11 +41,26 @@ int main(int argc, char** argv) {
   window.Form_Load();
   accept->stop();
   window.show();
+  bool saved = true;
+  auto save = [&saved](const QPixmap& shot, const char* path) {
+    const bool ok = shot.save(QString::fromLocal8Bit(path));
+    std::fprintf(stderr, ok ? "saved %s\n" : "could not save %s\n", path);
+    saved = saved && ok;
+  };
   QTimer::singleShot(800, [&] {
-    const QPixmap shot = window.screen()->grabWindow(window.winId());
-    const bool saved = shot.save(QString::fromLocal8Bit(argv[1]));
-    std::fprintf(stderr, saved ? "saved %s\n" : "could not save %s\n", argv[1]);
-    app.exit(saved ? 0 : 1);
+    save(window.screen()->grabWindow(window.winId()), argv[1]);
+    if (argc < 3) {
+      app.exit(saved ? 0 : 1);
+      return;
+    }
+    // The File menu open over the window: a picture of the screen around both.
+    window.menu_bar->setActiveAction(window.menu_bar->actions().value(0));
+    QTimer::singleShot(600, [&] {
+      QRect area = window.frameGeometry();
+      if (QWidget* menu = QApplication::activePopupWidget()) area |= menu->frameGeometry();
+      save(window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()), argv[2]);
+      app.exit(saved ? 0 : 1);
+    });
   });
   return app.exec();
 }
