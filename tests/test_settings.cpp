@@ -1,8 +1,6 @@
 // The settings file velta.ini: what the com_port box stores, what a stored
-// file gives back, and that a bad number or an unwritable folder never costs
-// the technician the program or the file.
-#include <QDir>
-#include <QFile>
+// file gives back, and that a bad number or a folder this user may not write
+// never costs the technician the program or the file.
 #include <QTemporaryDir>
 #include <QTest>
 #include <unistd.h>
@@ -10,12 +8,9 @@
 #include "app/file_in.h"
 #include "app/myVar.h"
 #include "tests/harness/bench.h"
-#include "ui/quale_com.h"
-#include "ui/velta.h"
 
 namespace {
-// A scratch working directory with a main window in it, message boxes
-// captured.
+// A scratch working directory with a main window in it, message boxes captured.
 struct Desk {
   QTemporaryDir dir;
   QString old = QDir::currentPath();
@@ -27,152 +22,95 @@ struct Desk {
     file_in::RESET_WRITE_WARNING();
   }
   ~Desk() { QDir::setCurrent(old); }
+  bool store(const QString& typed) {
+    w.com_port->setText(typed);
+    return file_in::WRITE_SETTINGS();
+  }
 };
 }  // namespace
 
 class SettingsTest : public QObject {
   Q_OBJECT
  private slots:
-  void typed_number_is_stored_and_read_back_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("number");
-    QTest::newRow("3") << "3" << QByteArray(" 3 \r\n") << 3;
-    QTest::newRow("leading zero") << "03" << QByteArray(" 3 \r\n") << 3;
-    QTest::newRow("blanks around") << "  12 " << QByteArray(" 12 \r\n") << 12;
-    QTest::newRow("trailing letters") << "12a" << QByteArray(" 12 \r\n") << 12;
-    QTest::newRow("no number") << "abc" << QByteArray(" 0 \r\n") << 0;
-    QTest::newRow("half to even, down") << "2.5" << QByteArray(" 2 \r\n") << 2;
-    QTest::newRow("half to even, up") << "3.5" << QByteArray(" 4 \r\n") << 4;
-    QTest::newRow("negative") << "-3" << QByteArray("-3 \r\n") << -3;
-    QTest::newRow("top of range") << "32767" << QByteArray(" 32767 \r\n") << 32767;
-    QTest::newRow("bottom of range") << "-32768" << QByteArray("-32768 \r\n") << -32768;
-  }
-  void typed_number_is_stored_and_read_back() {
-    QFETCH(QString, typed);
-    QFETCH(QByteArray, file);
-    QFETCH(int, number);
-    Desk d;
-    d.w.com_port->setText(typed);
-    QCOMPARE(file_in::WRITE_SETTINGS(), false);
-    QCOMPARE(int(myVar::com_port_number), number);
-    QCOMPARE(settings_file(), file);
-    d.w.com_port->setText(QStringLiteral("junk"));
-    QCOMPARE(file_in::READ_SETTINGS(), file_in::Settings::read);
-    QCOMPARE(d.w.com_port->text(), QString::number(number));
-    QCOMPARE(d.msgs.texts(), QStringList{});
-  }
-
-  void stored_file_is_read_data() {
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<int>("result");  // file_in::Settings
-    QTest::addColumn<QString>("shown");
-    using S = file_in::Settings;
-    QTest::newRow("as written") << QByteArray(" 3 \r\n") << int(S::read) << "3";
-    QTest::newRow("further lines ignored") << QByteArray(" 4 \r\n 9 \r\nrubbish\r\n") << int(S::read) << "4";
-    QTest::newRow("no line end") << QByteArray("5") << int(S::read) << "5";
-    QTest::newRow("lone LF read as its number") << QByteArray(" 7 \n8\n") << int(S::read) << "7";
-    QTest::newRow("fraction kept as read") << QByteArray("3.50\r\n") << int(S::read) << "3.5";
-    QTest::newRow("CR swallows the next character") << QByteArray("1\rX2\r\n") << int(S::read) << "12";
-    QTest::newRow("empty file") << QByteArray("") << int(S::unreadable) << "1";
-    QTest::newRow("empty first line") << QByteArray("\r\n5\r\n") << int(S::unreadable) << "1";
-    QTest::newRow("letters") << QByteArray("abc\r\n") << int(S::unreadable) << "1";
-    QTest::newRow("number then letters") << QByteArray("3x\r\n") << int(S::unreadable) << "1";
-    QTest::newRow("binary") << QByteArray("\x00\xff\x01", 3) << int(S::unreadable) << "1";
-  }
-  void stored_file_is_read() {
-    QFETCH(QByteArray, file);
-    QFETCH(int, result);
-    QFETCH(QString, shown);
-    Desk d;
-    put_settings_file(file);
-    QCOMPARE(int(file_in::READ_SETTINGS()), result);
-    QCOMPARE(d.w.com_port->text(), shown);
-  }
-
-  void missing_or_unopenable_file() {
-    Desk d;
-    QCOMPARE(file_in::READ_SETTINGS(), file_in::Settings::missing);
-    QVERIFY(QDir().mkdir(QStringLiteral("velta.ini")));  // a folder where the file should be
-    QCOMPARE(file_in::READ_SETTINGS(), file_in::Settings::unreadable);
-    QCOMPARE(d.w.com_port->text(), QStringLiteral("1"));
-  }
-
-  void read_fills_the_chooser_and_its_mirror() {
-    Desk d;
-    put_settings_file(" 6 \r\n");
-    quale_com chooser;  // creating it reads the file
-    QCOMPARE(chooser.initial_read(), file_in::Settings::read);
-    QCOMPARE(chooser.com_port->text(), QStringLiteral("6"));
-    QCOMPARE(d.w.com_port->text(), QStringLiteral("6"));
-    chooser.com_port->setText(QString());
-    QCOMPARE(d.w.com_port->text(), QString());
-  }
-
-  void number_outside_the_port_range_is_refused() {
-    for (const char* typed : {"70000", "-32769", "1e300"}) {
+  // Typed, stored (a half goes to the even neighbour), read back as stored.
+  void typed_numbers() {
+    const std::pair<const char*, const char*> cases[] = {{"03", " 3 "},  {"  12 ", " 12 "}, {"12a", " 12 "},
+                                                         {"abc", " 0 "}, {"2.5", " 2 "},    {"3.5", " 4 "},
+                                                         {"-3", "-3 "},  {"32767", " 32767 "}};
+    for (const auto& [typed, stored] : cases) {
       Desk d;
-      d.w.com_port->setText(QStringLiteral("4"));
-      QVERIFY(!file_in::WRITE_SETTINGS());
-      d.w.com_port->setText(QString::fromLatin1(typed));
-      QCOMPARE(file_in::WRITE_SETTINGS(), true);
-      QCOMPARE(int(myVar::com_port_number), 4);
-      QCOMPARE(settings_file(), QByteArray(" 4 \r\n"));
-      QCOMPARE(d.msgs.texts(),
-               QStringList{QStringLiteral("The port number %1 is not valid: it must lie from -32768 to "
-                                          "32767. The port number 4 is kept.")
-                               .arg(QString::fromLatin1(typed))});
+      QVERIFY(!d.store(typed));
+      QCOMPARE(settings_file(), QByteArray(stored) + "\r\n");
+      d.w.com_port->setText("junk");
+      QCOMPARE(file_in::READ_SETTINGS(), file_in::Settings::read);
+      QCOMPARE(d.w.com_port->text(), QString(stored).trimmed());
+      QCOMPARE(d.msgs.texts(), QStringList{});
     }
   }
 
-  void replacing_the_file_leaves_nothing_else_behind() {
+  void stored_files() {
+    using S = file_in::Settings;
+    const struct {
+      QByteArray file;
+      S result;
+      const char* shown;
+    } cases[] = {{" 4 \r\n 9 \r\nrubbish\r\n", S::read, "4"},  {"5", S::read, "5"},
+                 {" 7 \n8\n", S::read, "7"},                     {"3.50\r\n", S::read, "3.5"},
+                 {"1\rX2\r\n", S::read, "12"},                   {"", S::unreadable, "1"},
+                 {"\r\n5\r\n", S::unreadable, "1"},              {"3x\r\n", S::unreadable, "1"}};
+    for (const auto& c : cases) {
+      Desk d;
+      put_settings_file(c.file);
+      QCOMPARE(file_in::READ_SETTINGS(), c.result);
+      QCOMPARE(d.w.com_port->text(), QString(c.shown));
+    }
     Desk d;
-    put_settings_file(" 9 \r\nold second line\r\n");
-    d.w.com_port->setText(QStringLiteral("2"));
-    file_in::WRITE_SETTINGS();
-    QCOMPARE(settings_file(), QByteArray(" 2 \r\n"));
-    QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"velta.ini"});
+    QCOMPARE(file_in::READ_SETTINGS(), S::missing);
+    QVERIFY(QDir().mkdir("velta.ini"));  // a folder where the file should be
+    QCOMPARE(file_in::READ_SETTINGS(), S::unreadable);
+  }
+
+  // A number the port cannot have is refused; the one stored before is kept,
+  // and the file is replaced as a whole or not at all.
+  void refused_and_replaced() {
+    for (const char* typed : {"70000", "-32769", "1e300"}) {
+      Desk d;
+      put_settings_file(" 4 \r\nold second line\r\n");
+      QCOMPARE(file_in::READ_SETTINGS(), file_in::Settings::read);
+      QVERIFY(d.store(typed));
+      QCOMPARE(settings_file(), QByteArray(" 4 \r\nold second line\r\n"));
+      QCOMPARE(d.msgs.texts(), QStringList{QString("The port number %1 is not valid: it must lie from -32768 to "
+                                                   "32767. The port number 4 is kept.").arg(typed)});
+      QVERIFY(!d.store("2"));
+      QCOMPARE(settings_file(), QByteArray(" 2 \r\n"));
+      QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"velta.ini"});
+    }
   }
 
   // In a folder this user may not write: a file he may write is written in
   // place; when he may write neither, the number holds for this run only,
   // told once.
-  void folder_this_user_may_not_write_data() {
-    QTest::addColumn<bool>("file_writable");
-    QTest::newRow("file writable") << true;
-    QTest::newRow("file read-only too") << false;
-  }
   void folder_this_user_may_not_write() {
-    QFETCH(bool, file_writable);
-    Desk d;
-    put_settings_file(" 5 \r\n");
-    const auto r_x = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
-                     QFile::ExeOther;
-    const auto rw = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther |
-                    QFile::WriteOther;
-    QVERIFY(QFile::setPermissions("velta.ini", file_writable ? rw : QFile::ReadOwner | QFile::ReadOther));
-    QVERIFY(QFile::setPermissions(d.dir.path(), r_x));
-    // Root writes anywhere; the check is made as an ordinary user.
-    const bool as_root = geteuid() == 0;
-    if (as_root) QCOMPARE(seteuid(65534), 0);
-    d.w.com_port->setText(QStringLiteral("8"));
-    const bool refused1 = file_in::WRITE_SETTINGS();
-    d.w.com_port->setText(QStringLiteral("9"));
-    const bool refused2 = file_in::WRITE_SETTINGS();
-    if (as_root) QCOMPARE(seteuid(0), 0);
-    QFile::setPermissions(d.dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(!refused1 && !refused2);
-    QCOMPARE(int(myVar::com_port_number), 9);
-    QCOMPARE(settings_file(), QByteArray(file_writable ? " 9 \r\n" : " 5 \r\n"));
-    if (file_writable) {
-      QCOMPARE(d.msgs.texts(), QStringList{});
-    } else {
-      QCOMPARE(d.msgs.texts().size(), 1);  // told once, not at every store
-      QVERIFY2(d.msgs.texts()[0].startsWith("The settings file velta.ini cannot be written in ") &&
-                   d.msgs.texts()[0].endsWith(": the port number 8 holds for this run only."),
-               qPrintable(d.msgs.texts()[0]));
+    for (bool file_writable : {true, false}) {
+      Desk d;
+      put_settings_file(" 5 \r\n");
+      const auto r = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+      const auto w = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+      QVERIFY(QFile::setPermissions("velta.ini", file_writable ? r | w : r));
+      QVERIFY(QFile::setPermissions(d.dir.path(), r | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
+      const bool as_root = geteuid() == 0;  // root writes anywhere: the check is made as an ordinary user
+      if (as_root) QCOMPARE(seteuid(65534), 0);
+      const bool refused = d.store("8") || d.store("9");
+      if (as_root) QCOMPARE(seteuid(0), 0);
+      QFile::setPermissions(d.dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      QVERIFY(!refused);
+      QCOMPARE(int(myVar::com_port_number), 9);
+      QCOMPARE(settings_file(), QByteArray(file_writable ? " 9 \r\n" : " 5 \r\n"));
+      const QString told = QString("The settings file velta.ini cannot be written in %1: the port number 8 holds "
+                                   "for this run only.").arg(QDir::currentPath());
+      QCOMPARE(d.msgs.texts(), file_writable ? QStringList{} : QStringList{told});
+      QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"velta.ini"});
     }
-    QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"velta.ini"});
   }
 };
 
