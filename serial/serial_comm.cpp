@@ -24,10 +24,7 @@ QString SerialComm::devicePath(int number) {
 }
 
 bool SerialComm::setCommPort(int number) {
-  if (number < 1) {
-    last_error_ = QStringLiteral("invalid port number");
-    return false;
-  }
+  if (number < 1) return false;
   comm_port_ = number;
   const QString path = devicePath(number);
   // QSerialPort takes a bare name as /dev/<name>; give it the full path.
@@ -39,13 +36,10 @@ bool SerialComm::setCommPort(int number) {
 
 bool SerialComm::setSettings(const QString& settings) {
   const QStringList parts = settings.split(',');
-  if (parts.size() != 4) {
-    last_error_ = QStringLiteral("invalid settings");
-    return false;
-  }
+  if (parts.size() != 4) return false;
   bool ok = false;
   const int baud = parts[0].trimmed().toInt(&ok);
-  if (!ok || baud <= 0) return last_error_ = "invalid baud rate", false;
+  if (!ok || baud <= 0) return false;
   QSerialPort::Parity parity;
   const QString p = parts[1].trimmed().toUpper();
   if (p == "N") parity = QSerialPort::NoParity;
@@ -53,15 +47,15 @@ bool SerialComm::setSettings(const QString& settings) {
   else if (p == "O") parity = QSerialPort::OddParity;
   else if (p == "M") parity = QSerialPort::MarkParity;
   else if (p == "S") parity = QSerialPort::SpaceParity;
-  else return last_error_ = "invalid parity", false;
+  else return false;
   const int bits = parts[2].trimmed().toInt(&ok);
-  if (!ok || bits < 5 || bits > 8) return last_error_ = "invalid data bits", false;
+  if (!ok || bits < 5 || bits > 8) return false;
   const QString s = parts[3].trimmed();
   QSerialPort::StopBits stop;
   if (s == "1") stop = QSerialPort::OneStop;
   else if (s == "1.5") stop = QSerialPort::OneAndHalfStop;
   else if (s == "2") stop = QSerialPort::TwoStop;
-  else return last_error_ = "invalid stop bits", false;
+  else return false;
   port_.setBaudRate(baud);
   port_.setParity(parity);
   port_.setDataBits(static_cast<QSerialPort::DataBits>(bits));
@@ -88,16 +82,12 @@ bool SerialComm::setPortOpen(bool open) {
     if (port_.isOpen()) port_.close();
     return true;
   }
-  if (port_.isOpen()) {
-    last_error_ = QStringLiteral("port already open");
-    return false;
-  }
+  if (port_.isOpen()) return false;
   // Resolve the entry anew at every open: a replugged adapter or a renewed
   // pty may stand behind the same port number now.
   setCommPort(comm_port_);
   open_failure_ = OpenFailure::none;
   if (!port_.open(QIODevice::ReadWrite)) {
-    last_error_ = port_.errorString();
     switch (port_.error()) {
       case QSerialPort::DeviceNotFoundError: open_failure_ = OpenFailure::missing; break;
       case QSerialPort::PermissionError:
@@ -139,7 +129,6 @@ void SerialComm::onError(QSerialPort::SerialPortError error) {
   if (error == QSerialPort::ResourceError || error == QSerialPort::DeviceNotFoundError ||
       error == QSerialPort::ReadError || error == QSerialPort::WriteError) {
     // A hung-up descriptor keeps signalling; close it at once and say so once.
-    last_error_ = port_.errorString();
     port_.close();
     port_.clearError();
     emit linkLost();

@@ -32,8 +32,8 @@ class SerialComm : public QObject {
 
   int inBufferCount() const;
   bool portOpen() const;
-  // Opens or closes the port; false when the serial service refused, with
-  // the reason in lastError().
+  // Opens or closes the port; false when the serial service refused (see
+  // openFailure()).
   bool setPortOpen(bool open);
   // Writes the string unchanged; nothing is added or waited for.
   void output(const QByteArray& data);
@@ -42,7 +42,6 @@ class SerialComm : public QObject {
   // Empties the receive buffer; on a closed port it does nothing.
   void discardInput();
 
-  QString lastError() const { return last_error_; }
   // Why the last open failed, as far as the technician can act on it.
   enum class OpenFailure { none, missing, in_use, not_allowed, other };
   OpenFailure openFailure() const { return open_failure_; }
@@ -60,7 +59,6 @@ class SerialComm : public QObject {
   QString settings_ = "9600,N,8,1";
   int input_len_ = 1;
   int in_buffer_size_ = 4096;
-  QString last_error_;
   OpenFailure open_failure_ = OpenFailure::none;
   QString device_path_;  // the device the port number stands for now
 };

@@ -181,10 +181,30 @@ class TestWindow : public QObject {
     w.show();
     check_keyboard(&w, {w.pwm_period, w.pwm_max_duty, w.rot_timeout, w.offset_write, w.north_stop, w.write_mode,
                         w.read_info, w.execute, w.soft_stop, w.cmd_monitor, w.com_port, w.command_qm});
-    // Boxes are named by their label and frame, so that the set's and the
-    // read's "PWM:period" stay apart.
-    QCOMPARE(spoken_name(w.pwm_period), QStringLiteral("PWM:period (PARAMETERS SET)"));
-    QCOMPARE(spoken_name(w.read_pwm_period), QStringLiteral("PWM:period (PARAMETERS READ)"));
+    // Boxes are named by the label beside them and their frame, so that the
+    // set's and the read's "PWM:period" stay apart.
+    QStringList names;
+    for (QLineEdit* e : w.findChildren<QLineEdit*>()) names << e->objectName() + "=" + spoken_name(e);
+    names.sort();
+    const QString set = " (PARAMETERS SET)", read = " (PARAMETERS READ)";
+    QStringList expected = {"cal_fact=Cal.Fact" + read, "cbox_status=CBOX is" + read, "check_angle=Chk Angle" + read,
+                            "check_angle_write=Check angle" + set, "com_port=COM (COMM PORT)",
+                            "curr_pos=Position" + read, "dipsw=DIP-SW" + read,
+                            "fast_pos=Position (COMMUNICATION MONITOR)",
+                            "fast_status=CBOX is (COMMUNICATION MONITOR)", "firm_version=Firmware Version",
+                            "go_to_angle=GOTO angle", "goto_replay=GOTO reply", "inv_delay=Rev. Delay" + set,
+                            "lower_limit=Lower Limit" + set, "mode_msg=Mode" + read, "mot_check_msg=Rot.Chk" + read,
+                            "offset_read=Offset" + read, "offset_write=Offset (-70\u00b0..+70\u00b0)" + set,
+                            "optimize_msg=Optimize" + read, "pres_delay=Preset Delay" + set,
+                            "pwm_max_duty=PWM:max.duty" + set, "pwm_min_duty=PWM:min.duty" + set,
+                            "pwm_msg=PWM is" + read, "pwm_period=PWM:period" + set, "ramp=PWM:ramp" + set,
+                            "read_inv_delay=Rev. Delay" + read, "read_lower_limit=Lower Limit" + read,
+                            "read_pres_delay=Preset Delay" + read, "read_pwm_max_duty=PWM:max.duty" + read,
+                            "read_pwm_min_duty=PWM:min.duty" + read, "read_pwm_period=PWM:period" + read,
+                            "read_ramp=PWM:ramp" + read, "read_rot_timeout=Rot. Timeout" + read,
+                            "read_upper_limit=Upper Limit" + read, "rot_timeout=Rot. Timeout" + set,
+                            "upper_limit=Upper Limit" + set};
+    QCOMPARE(names, expected);
     w.calib_Click();
     CALIBRATION* cal = calibration_form();
     check_keyboard(cal, {cal->calib_def, cal->calib360, cal->calib, cal->calib_angle, cal->cal_factor,
