@@ -34,6 +34,7 @@ struct Run {
   QElapsedTimer clock;
   bool box_open = false;
   bool started = false;
+  int polls = 0;
   qint64 closed_at = -1;
   QString failure;
 
@@ -114,24 +115,22 @@ struct Run {
   void finish() {
     note("finish");
     sim.control("fault clear");
-    auto polls = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [this, polls, poll] {
-      if (!velta_exists() || closed_at >= 0) return;
-      velta& w = velta_form();
-      const bool busy = box_open || tune_cmd::EXCHANGE_RUNNING() || !tune_cmd::MONITOR_IDLE();
-      if (!tune_cmd::MONITOR_IDLE() && w.cmd_monitor->isEnabled()) {
-        note("stop the monitor");
-        w.cmd_monitor->click();
-      }
-      if (busy && ++*polls < 80) return void(QTimer::singleShot(REPLY_PERIOD_MS / 4, &w, *poll));
-      if (busy) fail("an exchange never ended");
-      if (const QStringList left = exchange_not_ended(w); !left.isEmpty()) fail("left behind: " + left.join("; "));
-      note("close the window");
-      closed_at = clock.elapsed();
-      if (!w.close()) fail("closing the window was refused");
-    };
-    QTimer::singleShot(2 * REPLY_PERIOD_MS, &velta_form(), *poll);
+    QTimer::singleShot(2 * REPLY_PERIOD_MS, &velta_form(), [this] { poll(); });
+  }
+  void poll() {
+    if (!velta_exists() || closed_at >= 0) return;
+    velta& w = velta_form();
+    const bool busy = box_open || tune_cmd::EXCHANGE_RUNNING() || !tune_cmd::MONITOR_IDLE();
+    if (!tune_cmd::MONITOR_IDLE() && w.cmd_monitor->isEnabled()) {
+      note("stop the monitor");
+      w.cmd_monitor->click();
+    }
+    if (busy && ++polls < 80) return void(QTimer::singleShot(REPLY_PERIOD_MS / 4, &w, [this] { poll(); }));
+    if (busy) fail("an exchange never ended");
+    if (const QStringList left = exchange_not_ended(w); !left.isEmpty()) fail("left behind: " + left.join("; "));
+    note("close the window");
+    closed_at = clock.elapsed();
+    if (!w.close()) fail("closing the window was refused");
   }
 };
 }  // namespace
