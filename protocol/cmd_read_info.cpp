@@ -103,13 +103,7 @@ bool read_body(velta& w, ReadSet& read) {
   w.curr_pos->setText(t + DEGREE);
   if (!separator()) return false;
   t = GET_CHAR();
-  if (t == QLatin1String("B")) {
-    w.cbox_status->setText(QStringLiteral("BUSY"));
-    ui::SET_BACKCOLOR(w.cbox_status, ui::RED());
-  } else if (t == QLatin1String("R")) {
-    w.cbox_status->setText(QStringLiteral("READY"));
-    ui::SET_BACKCOLOR(w.cbox_status, ui::SYS_WINDOW_BACKGROUND());
-  } else {
+  if (!SHOW_STATE(w.cbox_status, t)) {
     // Anything else leaves the rest of the reply unreadable.
     REPORT(QStringLiteral("cmd L, <data>(R or B) invalid, received:") + t, KIND_OF(t));
     return false;

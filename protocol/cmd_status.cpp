@@ -6,14 +6,13 @@
 #include "ui/velta.h"
 
 namespace tune_cmd {
-bool SHOW_FAST_STATUS(const QString& state) {
-  velta& w = velta_form();
+bool SHOW_STATE(QLineEdit* box, const QString& state) {
   if (state == QLatin1String("B")) {
-    w.fast_status->setText(QStringLiteral("BUSY"));
-    ui::SET_BACKCOLOR(w.fast_status, ui::RED());
+    box->setText(QStringLiteral("BUSY"));
+    ui::SET_BACKCOLOR(box, ui::RED());
   } else if (state == QLatin1String("R")) {
-    w.fast_status->setText(QStringLiteral("READY"));
-    ui::SET_BACKCOLOR(w.fast_status, ui::SYS_WINDOW_BACKGROUND());
+    box->setText(QStringLiteral("READY"));
+    ui::SET_BACKCOLOR(box, ui::SYS_WINDOW_BACKGROUND());
   } else {
     return false;
   }
@@ -38,7 +37,7 @@ StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QStr
   const QString state = GET_CHAR();
   seen(state);
   bool right = true;
-  if (!SHOW_FAST_STATUS(state)) {
+  if (!SHOW_STATE(w.fast_status, state)) {
     // The terminator is still tested after this.
     if (t.state.isEmpty()) {
       w.fast_status->setText(QStringLiteral("???"));

@@ -5,6 +5,7 @@
 #include <functional>
 
 class velta;
+class QLineEdit;
 
 #include "protocol/exchange.h"
 #include "protocol/number_text.h"
@@ -15,9 +16,9 @@ class velta;
 namespace tune_cmd {
 // Status "?": position into fast_pos, busy/ready into fast_status.
 Outcome CMD_STATUS();
-// A status reply's busy/ready letter into fast_status: "BUSY" on red or
-// "READY"; False (nothing shown) for any other letter.
-bool SHOW_FAST_STATUS(const QString& state);
+// A busy/ready letter into its box (fast_status, cbox_status): "BUSY" on red
+// or "READY"; False (nothing shown) for any other letter.
+bool SHOW_STATE(QLineEdit* box, const QString& state);
 
 // The texts of the fields of a status reply, as "cmd ?" and the monitor tell
 // them (an empty text: nothing is told there).
