@@ -213,11 +213,11 @@ void Server::read_lines(QTcpSocket* client) {
     }
     // At most the longest line allowed and its "\n".
     QByteArray line = client->readLine(rotator_lines::MAX_LINE + 2);
-    if (!line.endsWith('\n')) {
+    line.chop(line.endsWith('\n') ? 1 : 0);
+    if (line.size() > static_cast<qsizetype>(rotator_lines::MAX_LINE)) {
       drop(client);
       break;
     }
-    line.chop(1);
     const rotator_lines::Request r = rotator_lines::PARSE(std::string_view(line.constData(), line.size()));
     if (r.command == Command::blank) continue;
     queue_.push_back({client, r, shown(line), clock_.elapsed()});
