@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/tracking_server.h"
 #include "protocol/number_text.h"
 #include "serial/port_links.h"
 
@@ -64,6 +65,15 @@ std::optional<int> LINK_PORT(const QStringList& args) {
   return 0;
 }
 
+std::optional<tracking::Endpoint> tracking_endpoint;
+
+std::optional<int> TRACKING_SERVER(const QStringList& args) {
+  QString problem;
+  tracking_endpoint = tracking::PARSE_ENDPOINT(args[0], &problem);
+  if (!tracking_endpoint) return fail(QStringLiteral("--tracking-server %1: %2").arg(args[0], problem));
+  return std::nullopt;
+}
+
 std::optional<int> HELP(const QStringList&);
 
 const Option OPTIONS[] = {
@@ -78,19 +88,28 @@ const Option OPTIONS[] = {
      "ports/com<N> becomes a link to it (to its name under\n"
      "/dev/serial/by-id when it has one)",
      LINK_PORT},
+    {"--tracking-server", 1, "[HOST:]PORT",
+     "once the main window is open, let tracking programs\n"
+     "turn the rotator over TCP in the rotator daemon's\n"
+     "protocol; HOST is 127.0.0.1 unless given (0.0.0.0:\n"
+     "every interface), PORT is commonly 4533",
+     TRACKING_SERVER},
     {"--help", 0, "", "print this list", HELP},
 };
 
 std::optional<int> HELP(const QStringList&) {
   QTextStream out(stdout);
   out << "Usage: velta [OPTION]\n"
-         "The CBOX service tool. Without an option it opens its windows. velta.ini\n"
-         "and the ports/com<N> links live in the folder it is started in.\n\n";
+         "The CBOX service tool. Without an option, or with --tracking-server only, it\n"
+         "opens its windows. velta.ini and the ports/com<N> links live in the folder\n"
+         "it is started in.\n\n";
   for (const Option& option : OPTIONS) {
     const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(option.name), QLatin1String(option.args));
     const QStringList lines = QString::fromLatin1(option.help).split('\n');
+    // A head too wide for its column stands on a line of its own.
+    if (head.size() >= 24) out << head << '\n';
     for (qsizetype i = 0; i < lines.size(); ++i)
-      out << (i == 0 ? head : QString()).leftJustified(24) << lines[i] << '\n';
+      out << (i == 0 && head.size() < 24 ? head : QString()).leftJustified(24) << lines[i] << '\n';
   }
   out << "\nThe window toolkit's own options (-platform NAME, -style NAME) are passed on.\n";
   return 0;
@@ -116,4 +135,6 @@ std::optional<int> RUN_OPTIONS(int argc, char** argv) {
     if (const std::optional<int> status = option->run(args)) return status;
   return std::nullopt;
 }
+
+const std::optional<tracking::Endpoint>& TRACKING_SERVER() { return tracking_endpoint; }
 }  // namespace command_line

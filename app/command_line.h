@@ -4,6 +4,10 @@
 // is touched, so they work from a script or over ssh without a display.
 #include <optional>
 
+namespace tracking {
+struct Endpoint;
+}
+
 namespace command_line {
 // Runs the options among the arguments. Gives the exit status when an option
 // ended the program or the arguments were wrong (then one line on stderr,
@@ -11,4 +15,7 @@ namespace command_line {
 // a single dash (-platform NAME, -style NAME) belong to the window toolkit and
 // are left to it.
 std::optional<int> RUN_OPTIONS(int argc, char** argv);
+// The address --tracking-server gave, for the start to listen on once the
+// main window is open; nothing when the option was not given.
+const std::optional<tracking::Endpoint>& TRACKING_SERVER();
 }  // namespace command_line

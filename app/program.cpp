@@ -5,6 +5,9 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include "app/command_line.h"
+#include "app/tracking_server.h"
+#include "ui/tracking_controls.h"
 #include "ui/velta.h"
 
 int RUN_PROGRAM(QApplication& app) {
@@ -20,5 +23,7 @@ int RUN_PROGRAM(QApplication& app) {
   // The port chooser closed without ACCEPT: the technician chose to leave.
   if (window.end_requested) return 0;
   window.show();
+  // A port that cannot be taken is told; the window goes on without the server.
+  if (const auto& at = command_line::TRACKING_SERVER()) tracking_controls::SERVER(window).start(*at);
   return app.exec();
 }

@@ -7,11 +7,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target bench_link bench_read_info bench_monitor cbox-sim >/dev/null
+cmake --build build -j"$(nproc)" --target bench_link bench_read_info bench_monitor bench_tracking cbox-sim >/dev/null
 export QT_QPA_PLATFORM=offscreen
 report=build/bench-report.txt
 : > "$report"
-for b in bench_link bench_read_info "bench_monitor ${1:-60} 10"; do
+for b in bench_link bench_read_info "bench_monitor ${1:-60} 10" bench_tracking; do
   echo "== $b" >> "$report"
   # shellcheck disable=SC2086
   ./build/bench/$b >> "$report" 2>&1

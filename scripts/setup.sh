@@ -3,7 +3,9 @@
 # only what is missing (apt-get; run as root or with sudo available).
 set -euo pipefail
 # libqt6svg6 draws the application icon; the tool runs without it.
-need=(cmake g++ make qt6-base-dev qt6-serialport-dev libqt6svg6 libgl-dev clang libclang-rt-14-dev)
+# libhamlib-utils brings rotctl, the network client the tracking server's test
+# runs against.
+need=(cmake g++ make qt6-base-dev qt6-serialport-dev libqt6svg6 libgl-dev clang libclang-rt-14-dev libhamlib-utils)
 [[ "${1:-}" == "--with-xvfb" ]] && need+=(xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${need[@]}"; do

@@ -16,16 +16,21 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVELTA_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
 (cd build-asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2)
 
-echo "== reply fuzzer (clang, libFuzzer, address + undefined + leak), short run"
+echo "== fuzzers (clang, libFuzzer, address + undefined + leak), short runs"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVELTA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j"$jobs"
-corpus=$(mktemp -d /tmp/velta-fuzz.XXXXXX)
-cp tests/fuzz/seeds/* "$corpus"/ 2>/dev/null || true
-(cd "$corpus" && QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$OLDPWD/tests/lsan.supp" \
-  "$OLDPWD/build-fuzz/tests/fuzz/fuzz_replies" -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 \
-  -print_final_stats=1 . 2>&1 | grep -E '^(stat::number_of_executed_units|stat::peak_rss|==.*ERROR|SUMMARY)' || true)
-# A crash, a sanitizer report or a hang leaves an artifact behind.
-if ls "$corpus"/crash-* "$corpus"/leak-* "$corpus"/timeout-* >/dev/null 2>&1; then
-  echo "fuzzer found a failing input in $corpus"; exit 1
-fi
+# The controller's replies, then the tracking programs' request lines.
+for run in "fuzz_replies ${FUZZ_SECONDS:-30}" "fuzz_lines ${FUZZ_LINES_SECONDS:-5}"; do
+  read -r fuzzer seconds <<<"$run"
+  corpus=$(mktemp -d /tmp/velta-fuzz.XXXXXX)
+  if [[ $fuzzer == fuzz_replies ]]; then cp tests/fuzz/seeds/* "$corpus"/ 2>/dev/null || true; fi
+  echo "$fuzzer, $seconds s:"
+  (cd "$corpus" && QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$OLDPWD/tests/lsan.supp" \
+    "$OLDPWD/build-fuzz/tests/fuzz/$fuzzer" -max_total_time="$seconds" -timeout=10 \
+    -print_final_stats=1 . 2>&1 | grep -E '^(stat::number_of_executed_units|stat::peak_rss|==.*ERROR|SUMMARY)' || true)
+  # A crash, a sanitizer report or a hang leaves an artifact behind.
+  if ls "$corpus"/crash-* "$corpus"/leak-* "$corpus"/timeout-* >/dev/null 2>&1; then
+    echo "$fuzzer found a failing input in $corpus"; exit 1
+  fi
+done
 echo "fuzz: no crash, no sanitizer report, no hang"

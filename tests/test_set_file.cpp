@@ -195,10 +195,11 @@ class TestSetFile : public QObject {
     const QStringList expected[] = {{"File", "Save CBOX set...", "Load set into PARAMETERS SET...",
                                      "Compare PARAMETERS SET with CBOX...", "Save monitor replies..."},
                                     {"View", "Time stamps in monitor"},
+                                    {"Tools", "Tracking server"},
                                     {"Help", "About"}};
     QStringList titles;
-    QCOMPARE(w.menu_bar->actions().size(), 3);
-    for (int m = 0; m < 3; ++m) {
+    QCOMPARE(w.menu_bar->actions().size(), 4);
+    for (int m = 0; m < 4; ++m) {
       QMenu* menu = w.menu_bar->actions()[m]->menu();
       QStringList names{menu->title().remove('&')}, letters;
       titles << QKeySequence::mnemonic(menu->title()).toString();

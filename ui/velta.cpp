@@ -8,6 +8,7 @@
 #include "serial/link.h"
 #include "ui/colours.h"
 #include "ui/menus.h"
+#include "ui/tracking_controls.h"
 
 const QString velta::CAPTION =
     QStringLiteral("KOR.DEL.VAN.") + QString(23, ' ') + QStringLiteral("CONTROL BOX SETTINGS - V3.23.1");
@@ -279,6 +280,7 @@ void velta::build() {
   // One fixed window: its size is what its content needs.
   grid->setSizeConstraint(QLayout::SetFixedSize);
   menus::BUILD_MENUS(*this);
+  tracking_controls::BUILD(*this);
 
   // A screen reader names each box by the label beside it and its frame, so
   // that "PWM:period" of the set and of the read stay apart.
@@ -338,6 +340,7 @@ void velta::closeEvent(QCloseEvent* event) {
   }
   closed_ = true;
   event->accept();
+  emit window_closed();
 }
 
 #include "protocol/tune_cmd.h"

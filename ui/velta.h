@@ -126,6 +126,8 @@ class velta : public QWidget {
  signals:
   // A parameter read got the whole reply.
   void parameters_read();
+  // The window has been closed for good (a close the window refused does not count).
+  void window_closed();
 
  public slots:
   void calib_Click();

@@ -1,0 +1,339 @@
+#include "app/tracking_server.h"
+
+#include <QPushButton>
+#include <QTcpSocket>
+#include <QTextStream>
+#include <utility>
+#include <vector>
+
+#include "protocol/tune_cmd.h"
+#include "ui/calibration.h"
+#include "ui/colours.h"
+#include "ui/velta.h"
+
+namespace tracking {
+namespace {
+using rotator_lines::Command;
+
+// Answers a client has not read yet beyond this: it reads none of them, and
+// is closed rather than let them pile up.
+constexpr qint64 MAX_UNREAD = 64 * 1024;
+// A request as the status line shows it.
+constexpr int SHOWN_LINE = 40;
+
+// Every control that starts an exchange, disabled for as long as a request
+// runs and then given back as it was, so that no click runs nested inside the
+// request's exchange. The calibration window's opener too: a window opened
+// meanwhile would bring its buttons enabled.
+class ControlsLock {
+ public:
+  explicit ControlsLock(velta& w) {
+    QList<QPushButton*> buttons = {w.write_mode, w.read_info,  w.execute,   w.cmd_monitor,
+                                   w.fast_stop,  w.soft_stop,  w.command_s, w.command_qm,
+                                   w.command_c,  w.command_v,  w.calib};
+    if (CALIBRATION* f = calibration_form()) buttons << f->calib360 << f->calib_def << f->calib << f->write_factor;
+    for (QPushButton* b : buttons) {
+      kept_.push_back({b, b->isEnabled(), ui::BACKCOLOR(b)});
+      b->setEnabled(false);
+      ui::SET_BACKCOLOR(b, ui::SYS_BUTTON_FACE());
+    }
+  }
+  ~ControlsLock() {
+    for (const Kept& k : kept_) {
+      if (!k.button) continue;  // its window was closed meanwhile
+      k.button->setEnabled(k.enabled);
+      ui::SET_BACKCOLOR(k.button, k.colour);
+    }
+  }
+  ControlsLock(const ControlsLock&) = delete;
+  ControlsLock& operator=(const ControlsLock&) = delete;
+
+ private:
+  struct Kept {
+    QPointer<QPushButton> button;
+    bool enabled;
+    QColor colour;
+  };
+  std::vector<Kept> kept_;
+};
+
+int code_of(tune_cmd::Failure failure) {
+  switch (failure) {
+    case tune_cmd::Failure::timeout:
+      return rotator_lines::TIMED_OUT;
+    case tune_cmd::Failure::port:
+      return rotator_lines::PORT_FAULT;
+    default:
+      return rotator_lines::PROTOCOL_FAULT;
+  }
+}
+
+// What a client sent may be anything: the status line shows it printable and short.
+QString shown(const QByteArray& line) {
+  QString out;
+  for (char c : line.trimmed().left(SHOWN_LINE)) out += c >= ' ' && c < 127 ? QChar(c) : QChar('?');
+  return line.trimmed().size() > SHOWN_LINE ? out + QStringLiteral("...") : out;
+}
+}  // namespace
+
+std::optional<Endpoint> PARSE_ENDPOINT(const QString& text, QString* problem) {
+  Endpoint at;
+  QString port = text;
+  const qsizetype colon = text.lastIndexOf(':');
+  if (colon >= 0) {
+    QString host = text.left(colon);
+    port = text.mid(colon + 1);
+    const bool bracketed = host.startsWith('[') && host.endsWith(']');
+    if (bracketed) host = host.mid(1, host.size() - 2);
+    if (host == QLatin1String("localhost")) {
+      at.host = QHostAddress(QHostAddress::LocalHost);
+    } else if ((host.contains(':') && !bracketed) || !at.host.setAddress(host)) {
+      *problem = QStringLiteral("%1 is not an address: give one such as 127.0.0.1, 0.0.0.0 or [::1]").arg(host);
+      return std::nullopt;
+    }
+  }
+  bool ok = false;
+  const uint number = tune_cmd::IS_DIGITS(port) ? port.toUInt(&ok) : 0;
+  if (!ok || number < 1 || number > 65535) {
+    *problem = QStringLiteral("%1 is not a port: it must be a whole number from 1 to 65535").arg(port);
+    return std::nullopt;
+  }
+  at.port = static_cast<quint16>(number);
+  return at;
+}
+
+QString TEXT_OF(const Endpoint& at) {
+  const QString host = at.host.protocol() == QAbstractSocket::IPv6Protocol
+                           ? QLatin1Char('[') + at.host.toString() + QLatin1Char(']')
+                           : at.host.toString();
+  return host + QLatin1Char(':') + QString::number(at.port);
+}
+
+Server::Server(velta& w) : QObject(&w), window_(w) {
+  setObjectName(QStringLiteral("tracking_server"));
+  clock_.start();
+  turn_timer_.setSingleShot(true);
+  connect(&turn_timer_, &QTimer::timeout, this, &Server::take_turns);
+  connect(&listener_, &QTcpServer::newConnection, this, &Server::accept_clients);
+}
+
+Server::~Server() {
+  // The window is going: nobody is left to tell.
+  blockSignals(true);
+  stop();
+}
+
+bool Server::start(const Endpoint& at) {
+  stop();
+  at_ = at;
+  if (!listener_.listen(at.host, at.port)) {
+    fault_ = QStringLiteral("%1 cannot be taken: %2").arg(TEXT_OF(at), listener_.errorString());
+    QTextStream(stderr) << "velta: tracking server: " << fault_ << Qt::endl;
+    tell_status();
+    emit listening_changed(false);
+    return false;
+  }
+  at_.port = listener_.serverPort();
+  fault_.clear();
+  last_.clear();
+  // A request waiting for the window's exchange to end takes its turn then.
+  tune_cmd::ON_EXCHANGES_ENDED([this] { schedule(0); });
+  tell_status();
+  emit listening_changed(true);
+  return true;
+}
+
+void Server::stop() {
+  const bool was_listening = listener_.isListening();
+  listener_.close();
+  queue_.clear();
+  turn_timer_.stop();
+  for (QTcpSocket* c : std::exchange(clients_, {})) {
+    c->disconnect(this);
+    c->abort();
+    c->deleteLater();
+  }
+  if (!was_listening) return;
+  tune_cmd::ON_EXCHANGES_ENDED({});
+  tell_status();
+  emit listening_changed(false);
+}
+
+QString Server::status() const {
+  if (!listening())
+    return fault_.isEmpty() ? QStringLiteral("Tracking: off") : QStringLiteral("Tracking: off, ") + fault_;
+  QString s = QStringLiteral("Tracking: %1, %2 client").arg(TEXT_OF(at_)).arg(clients_.size());
+  if (clients_.size() != 1) s += QLatin1Char('s');
+  if (!last_.isEmpty()) s += QStringLiteral(", last ") + last_;
+  return s;
+}
+
+void Server::tell_status() { emit status_changed(status()); }
+
+void Server::accept_clients() {
+  while (QTcpSocket* c = listener_.nextPendingConnection()) {
+    if (clients_.size() >= MAX_CLIENTS) {
+      c->abort();
+      c->deleteLater();
+      continue;
+    }
+    // What is not read yet stays in the connection, not in the tool.
+    c->setReadBufferSize(4096);
+    clients_ << c;
+    connect(c, &QTcpSocket::readyRead, this, [this, c] { read_lines(c); });
+    connect(c, &QTcpSocket::disconnected, this, [this, c] { drop(c); });
+  }
+  tell_status();
+}
+
+void Server::drop(QTcpSocket* client) {
+  if (!clients_.removeOne(client)) return;
+  std::erase_if(queue_, [client](const Waiting& w) { return w.client == client; });
+  client->disconnect(this);
+  // Answers already written still go out before the connection closes.
+  connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+  client->disconnectFromHost();
+  if (client->state() == QAbstractSocket::UnconnectedState) client->deleteLater();
+  tell_status();
+}
+
+int Server::waiting_of(const QTcpSocket* client) const {
+  int n = running_for_ == client ? 1 : 0;
+  for (const Waiting& w : queue_) n += w.client == client ? 1 : 0;
+  return n;
+}
+
+void Server::read_lines(QTcpSocket* client) {
+  if (!clients_.contains(client)) return;
+  bool taken = false;
+  while (waiting_of(client) < MAX_WAITING_PER_CLIENT) {
+    if (!client->canReadLine()) {
+      if (client->bytesAvailable() > static_cast<qint64>(rotator_lines::MAX_LINE)) drop(client);
+      break;
+    }
+    // At most the longest line allowed and its "\n".
+    QByteArray line = client->readLine(rotator_lines::MAX_LINE + 2);
+    line.chop(line.endsWith('\n') ? 1 : 0);
+    if (line.size() > static_cast<qsizetype>(rotator_lines::MAX_LINE)) {
+      drop(client);
+      break;
+    }
+    const rotator_lines::Request r = rotator_lines::PARSE(std::string_view(line.constData(), line.size()));
+    if (r.command == Command::blank) continue;
+    queue_.push_back({client, r, shown(line), clock_.elapsed()});
+    taken = true;
+  }
+  if (taken) schedule(0);
+}
+
+void Server::schedule(int ms) {
+  if (!turn_timer_.isActive() || turn_timer_.remainingTime() > ms) turn_timer_.start(ms);
+}
+
+void Server::take_turns() {
+  // A request running further down the call stack: its end takes the next turn.
+  if (running_) return;
+  while (!queue_.empty()) {
+    if (!queue_.front().client) {
+      queue_.pop_front();
+      continue;
+    }
+    const bool controller = rotator_lines::NEEDS_CONTROLLER(queue_.front().request);
+    const qint64 waited = clock_.elapsed() - queue_.front().arrived_ms;
+    if (controller && waited < TURN_LIMIT_MS && tune_cmd::EXCHANGE_RUNNING()) {
+      // Its turn comes when the window's exchange ends, or its time runs out.
+      schedule(static_cast<int>(TURN_LIMIT_MS - waited));
+      return;
+    }
+    const Waiting w = std::move(queue_.front());
+    queue_.pop_front();
+    if (w.request.command == Command::quit) {
+      drop(w.client);
+    } else if (!controller) {
+      answer(w, w.request.code, 0, {});
+    } else if (waited >= TURN_LIMIT_MS) {
+      answer(w, rotator_lines::TIMED_OUT, 0, QStringLiteral("no turn within %1 s").arg(TURN_LIMIT_MS / 1000));
+    } else {
+      // One exchange a turn: the event loop runs between two requests.
+      run(w);
+      schedule(0);
+      return;
+    }
+  }
+}
+
+void Server::run(const Waiting& w) {
+  running_ = true;
+  running_for_ = w.client;
+  int code = rotator_lines::OK;
+  double azimuth = 0;
+  QString why;
+  {
+    const tune_cmd::Busy busy;
+    const tune_cmd::Unattended quiet;
+    const ControlsLock lock(window_);
+    code = ask_controller(w.request, quiet, &azimuth, &why);
+  }
+  running_ = false;
+  running_for_ = nullptr;
+  answer(w, code, azimuth, why.simplified());
+}
+
+int Server::ask_controller(const rotator_lines::Request& r, const tune_cmd::Unattended& quiet, double* azimuth,
+                           QString* why) {
+  using namespace tune_cmd;
+  const auto failed = [&] {
+    *why = quiet.text();
+    return code_of(quiet.failure());
+  };
+  switch (r.command) {
+    case Command::get_pos: {
+      if (!MONITOR_IDLE()) {
+        *why = QStringLiteral("the communication monitor reads the replies");
+        return rotator_lines::MONITOR_OWNS;
+      }
+      if (CMD_STATUS() != Outcome::done) return failed();
+      // The position as the window shows it, without its degree sign.
+      QString position = window_.fast_pos->text();
+      position.chop(1);
+      if (!IS_NUMBER(position)) {
+        *why = QStringLiteral("cmd ?: the position is no number: ") + position;
+        return rotator_lines::PROTOCOL_FAULT;
+      }
+      *azimuth = Val(position);
+      return rotator_lines::OK;
+    }
+    case Command::set_pos: {
+      const QString angle = QString::number(r.azimuth);
+      window_.go_to_angle->setText(angle);
+      QString result;
+      const Outcome outcome = CMD_GOTO(angle, &result);
+      if (outcome == Outcome::failed) return failed();
+      if (outcome == Outcome::sent_only || result == QLatin1String("R")) return rotator_lines::OK;
+      *why = QStringLiteral("cmd G: the CBOX answered ") + result;
+      return result == QLatin1String("E") ? rotator_lines::REJECTED : rotator_lines::PROTOCOL_FAULT;
+    }
+    default:
+      return CMD_SOFT_STOP() == Outcome::failed ? failed() : rotator_lines::OK;
+  }
+}
+
+void Server::answer(const Waiting& w, int code, double azimuth, const QString& why) {
+  const std::string info = w.request.command == Command::get_info
+                               ? rotator_lines::INFO(window_.firm_version->text().trimmed().toStdString())
+                               : std::string();
+  const std::string text = rotator_lines::ANSWER(w.request, code, azimuth, info);
+  last_ = w.line + QStringLiteral(" -> RPRT ") + QString::number(code);
+  if (!why.isEmpty()) last_ += QStringLiteral(" (") + why + QLatin1Char(')');
+  if (w.client && w.client->state() == QAbstractSocket::ConnectedState) {
+    w.client->write(text.data(), static_cast<qint64>(text.size()));
+    if (w.client->bytesToWrite() > MAX_UNREAD) {
+      w.client->abort();
+      drop(w.client);
+    }
+  }
+  tell_status();
+  // Lines held back while this one waited.
+  if (w.client) read_lines(w.client);
+}
+}  // namespace tracking
