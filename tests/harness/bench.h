@@ -1,19 +1,20 @@
 #pragma once
-// The test bench: a main window on the simulator's port, with every message
-// box captured instead of shown.
-#include <QDir>
+// The test bench: a main window on a simulator's port in a scratch working
+// directory, every message box captured and answered instead of shown.
 #include <QMessageBox>
-#include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "tests/harness/sim_process.h"
 #include "ui/msgbox.h"
 #include "ui/velta.h"
 
-// Records every message box and answers it: OK boxes with OK, Yes/No boxes
-// with the next queued answer (No when none is queued).
+using tune_cmd::Entries;
+
+// Records every box; answers OK boxes with OK, Yes/No boxes with the next
+// queued answer (No when none is queued).
 class MsgCapture {
  public:
   MsgCapture();
@@ -30,19 +31,16 @@ class MsgCapture {
 
 class Bench {
  public:
-  // Starts a simulator (unless `with_sim` is false: then only the scratch
-  // directory), enters its working directory, builds the main window and
-  // configures the port as start-up does.
+  // Starts the simulator, enters its directory, builds the main window and
+  // (when `configure`) configures the port as start-up does.
   explicit Bench(const QStringList& sim_args = {}, int port = 1, bool configure = true);
   ~Bench();
-
   SimProcess& sim() { return *sim_; }
   velta& w() { return *window_; }
   MsgCapture& msgs() { return msgs_; }
-  // Shortens the reply period for tests that only need a time-out to happen.
-  void setReplyPeriod(int ms);
-  // Configures and opens the port as start-up does, then closes it again.
-  bool configurePort();
+  void setReplyPeriod(int ms) { window_->Timer1->setInterval(ms); }
+  // Control-channel commands ("set KEY VALUE", "fault SPEC", ...), each answered "ok".
+  void apply(const QStringList& controls);
 
  private:
   QString old_dir_;
@@ -51,44 +49,40 @@ class Bench {
   std::unique_ptr<velta> window_;
 };
 
-// Runs `f` after `ms` milliseconds from inside whatever the event loop is
-// doing then (a click during a running exchange).
+void click(QAbstractButton* b);
+// Runs `f` after `ms` from inside whatever the event loop is doing then.
 void later(int ms, std::function<void()> f);
+// "name=text" pairs as entries.
+Entries entries_of(const QStringList& pairs);
 
-// The open message for a port another program holds, and another program
-// holding the port: while it lives, the tool cannot open port `port`.
-QString port_in_use_text(int port);
+// Another program holding port `port`, and the message the tool then gives.
 std::unique_ptr<SerialComm> hold_port(int port = 1);
+QString port_in_use_text(int port);
 
-// What is left of exchanges that must all have ended: one line per fault
-// ("read_info disabled", "port open", "reply timer running", ...); empty when
-// the seven exchange buttons are enabled and out of the disabled colour (cmd W
-// may stay locked while the monitor runs; cmd_monitor red only while it runs),
-// every own button of a command is usable,
-// the reply timer is off with no time-out pending, and the port is closed
-// unless the monitor runs.
+// What is left of exchanges that must all have ended, one line per fault;
+// empty when the seven exchange buttons are enabled and out of the disabled
+// colour (cmd W may stay locked while the monitor runs), every command's own
+// button is usable, the reply timer is off with no time-out pending, and the
+// port is closed unless the monitor runs.
 QStringList exchange_not_ended(velta& w);
-#define VERIFY_ENDED(w)                                          \
-  do {                                                           \
-    const QStringList left_ = exchange_not_ended(w);             \
-    QVERIFY2(left_.isEmpty(), qPrintable(left_.join("; ")));     \
+#define VERIFY_ENDED(w)                                      \
+  do {                                                       \
+    const QStringList left_ = exchange_not_ended(w);         \
+    QVERIFY2(left_.isEmpty(), qPrintable(left_.join("; ")));  \
   } while (0)
 
-// With the monitor running (its state is the caption of cmd_monitor and the
-// port it holds open), runs `command` and returns what reached the
-// controller; the monitor is idle again afterwards.
+// Runs `command` while the monitor runs (its state is cmd_monitor's caption
+// and the port it holds) and returns what reached the controller.
 QByteArray sent_with_monitor_running(Bench& b, const std::function<void()>& command);
 
-// velta.ini in the working directory as bytes ("<none>" when there is none),
-// and a velta.ini made of the given bytes.
+// velta.ini of the working directory ("<none>" when there is none).
 QByteArray settings_file();
 void put_settings_file(const QByteArray& bytes);
 
-// main() of a test program: the application as the tool sets it up (the
-// graphical button style, so button colours show), then the test class.
+// main() of a test program: the application as the tool sets it up.
 int run_velta_tests(int argc, char** argv, QObject* tests);
-#define VELTA_TEST_MAIN(TestClass)            \
-  int main(int argc, char** argv) {          \
-    TestClass tests;                         \
-    return run_velta_tests(argc, argv, &tests); \
+#define VELTA_TEST_MAIN(TestClass)                \
+  int main(int argc, char** argv) {               \
+    TestClass tests;                              \
+    return run_velta_tests(argc, argv, &tests);   \
   }

@@ -1,8 +1,7 @@
 #pragma once
 // A technician's part in a session that runs inside a long handler (the
 // monitor, a waiting exchange): steps, each run once its condition holds,
-// checked every few milliseconds from the event loop. Every step returns at
-// once, so the handler underneath keeps going between them.
+// checked every few milliseconds from the event loop.
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -14,20 +13,17 @@ class Script : public QObject {
   using Cond = std::function<bool()>;
   using Action = std::function<void()>;
 
-  // `on_fail` runs when a step's condition has not held within its time
-  // (typically: stop the monitor so that the test can report).
+  // `on_fail` runs when a step's condition has not held within its time.
   explicit Script(Action on_fail = {}, QObject* parent = nullptr);
 
-  // Runs `action` once `cond` holds, at most `within_ms` after the step
-  // before ran.
+  // Runs `action` once `cond` holds, at most `within_ms` after the step before.
   Script& when(const QString& name, Cond cond, Action action, int within_ms = 5000);
   // Runs `action` `ms` after the step before ran.
   Script& after(int ms, const QString& name, Action action);
 
   void start();
   bool done() const { return next_ >= steps_.size(); }
-  // Name of the step whose condition never held; empty when all ran.
-  QString failed() const { return failed_; }
+  QString failed() const { return failed_; }  // the step whose condition never held
 
  private:
   void poll();

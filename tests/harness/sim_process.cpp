@@ -1,24 +1,14 @@
 #include "tests/harness/sim_process.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTest>
 
 #ifndef CBOX_SIM_PATH
 #error "CBOX_SIM_PATH must name the simulator binary"
 #endif
 
-QByteArray frame(char code, const QByteArray& data) {
-  QByteArray f;
-  f += '\x02';
-  f += 'A';
-  f += code;
-  f += data;
-  f += '\r';
-  return f;
-}
+QByteArray frame(char code, const QByteArray& data) { return "\x02" "A" + QByteArray(1, code) + data + "\r"; }
 
-SimProcess::SimProcess(int port, const QStringList& args) : port_(port) {
+SimProcess::SimProcess(int port, const QStringList& args) {
   proc_.setProgram(QStringLiteral(CBOX_SIM_PATH));
   proc_.setArguments(QStringList{"--control", "--port", QString::number(port), "--dir", dir_.path()} + args);
   proc_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
