@@ -1,14 +1,13 @@
-// Start-up, shutdown and whole sessions at the bench: the port chooser with
-// the stored number, the connection prompt, S, V and the parameter read on
-// the wire, the number stored at the end, and the program as its entry point
-// runs it, on any desktop, ending with its window.
+// Start-up, shutdown and whole sessions: the port chooser with the stored
+// number, the connection prompt, S, V and the parameter read on the wire, the
+// number stored at the end, and the program as its entry point runs it, on any
+// desktop, ending with its window.
 #include <QApplication>
 #include <QTest>
 #include <clocale>
 
 #include "app/myVar.h"
 #include "app/program.h"
-#include "protocol/tune_cmd.h"
 #include "tests/harness/bench.h"
 #include "tests/harness/script.h"
 #include "ui/calibration.h"
@@ -16,54 +15,44 @@
 
 namespace {
 const QString CONNECT = "Connect the PC to the CBOX, power-on it and click on OK when the CBOX is ready";
+const QString QUESTION = "THIS COMMAND OVERWRITES THE CBOX SETTINGS!!! ARE YOU SURE?";
 const QByteArray PROBE = frame('S') + frame('V') + frame('L');
 
-// Every text box of the main window but the port box, by name.
 QStringList boxes(velta& w) {
   QStringList out;
   for (QLineEdit* e : w.findChildren<QLineEdit*>())
-    if (e != w.com_port) out << e->objectName() + "=" + e->text();
+    if (e != w.com_port) out << e->text();
   return out;
 }
 
-// A click as a person makes it: delivered from the event loop, so that the
+// A click or typing as a person does it: from the event loop, so that the
 // handler it starts runs while the script goes on looking.
-void click(QAbstractButton* b) {
-  QTimer::singleShot(0, b, [b] { QTest::mouseClick(b, Qt::LeftButton); });
-}
-
+void click_later(QAbstractButton* b) { QTimer::singleShot(0, b, [b] { click(b); }); }
 void type(QLineEdit* box, const QString& text) {
   box->selectAll();
   QTest::keyClick(box, Qt::Key_Backspace);
   QTest::keyClicks(box, text);
 }
 
-// The whole program on a simulator, as its entry point runs it; the
-// technician's part is a script.
+// The whole program on a simulator, as its entry point runs it, the port
+// accepted at the chooser; the technician's part is a script.
 struct Desk {
   SimProcess sim;
   QString old = QDir::currentPath();
   MsgCapture msgs;
   Script script{[] {
-    // A stalled session still ends: the window closes (the monitor first).
-    if (!velta_exists()) return;
-    if (velta_form().cmd_monitor->text() == QLatin1String("STOP")) velta_form().cmd_monitor->click();
-    QTimer::singleShot(100, [] {
-      if (velta_exists()) velta_form().close();
-    });
+    if (velta_exists()) QTimer::singleShot(100, [] { if (velta_exists()) velta_form().close(); });
   }};
-  explicit Desk(int port = 1) : sim(port) { QDir::setCurrent(sim.dir()); }
-  ~Desk() { QDir::setCurrent(old); }
-  void accept_port() {
-    script.when("port chooser shown", [] { return quale_com_form() && quale_com_form()->isVisible(); },
-                [] { click(quale_com_form()->continue_button); });
-    script.when("main window shown", [] { return velta_exists() && velta_form().isVisible(); }, [] {}, 15000);
+  Desk() {
+    QDir::setCurrent(sim.dir());
+    script.when("chooser", [] { return quale_com_form() && quale_com_form()->isVisible(); },
+                [] { click_later(quale_com_form()->continue_button); });
+    script.when("window", [] { return velta_exists() && velta_form().isVisible(); }, [] {}, 15000);
   }
+  ~Desk() { QDir::setCurrent(old); }
   int run() {
     script.start();
-    const int status = RUN_PROGRAM(*qApp);
-    if (!script.failed().isEmpty()) qWarning("stalled at: %s", qPrintable(script.failed()));
-    return status;
+    return RUN_PROGRAM(*qApp);
   }
 };
 }  // namespace
@@ -71,6 +60,8 @@ struct Desk {
 class StartupTest : public QObject {
   Q_OBJECT
  private slots:
+  // The chooser shows the stored number, mirrors every keystroke into the main
+  // window, stores what ACCEPT finds; the start-up reads and fills the set.
   void chooser_mirrors_and_stores() {
     Bench b({}, 5, false);
     put_settings_file(" 3 \r\n");
@@ -82,99 +73,69 @@ class StartupTest : public QObject {
       c->com_port->selectAll();
       QTest::keyClick(c->com_port, Qt::Key_Backspace);
       seen << b.w().com_port->text();
-      for (QChar ch : QString("05")) {
-        QTest::keyClicks(c->com_port, QString(ch));
-        seen << b.w().com_port->text();
-      }
-      QTest::mouseClick(c->continue_button, Qt::LeftButton);
+      for (const char* key : {"0", "5"}) QTest::keyClicks(c->com_port, key), seen << b.w().com_port->text();
+      click(c->continue_button);
     });
     b.w().Form_Load();
     QCOMPARE(seen, (QStringList{"3 3", "", "0", "05"}));
     QCOMPARE(b.msgs().texts(), QStringList{CONNECT});
     QCOMPARE(b.sim().received(), PROBE);
-    // The number as stored: 05 comes back as 5 in the main window.
-    QCOMPARE(settings_file(), QByteArray(" 5 \r\n"));
+    QCOMPARE(settings_file(), QByteArray(" 5 \r\n"));  // 05 comes back as 5
     QCOMPARE(b.w().com_port->text() + " " + QString::number(myVar::com_port_number), QString("5 5"));
     QCOMPARE(b.w().read_lower_limit->text() + " " + b.w().lower_limit->text(), QString("12° 12"));
     QVERIFY(!myVar::fill_set_fields && !myVar::configure_port && !quale_com_form()->isVisible());
   }
 
-  // The start-up against what a technician may meet: the settings file, the
-  // controller, and what is done at the chooser ("" accepts what it shows).
-  void start_up_data() {
-    QTest::addColumn<int>("port");  // where the simulator is
-    QTest::addColumn<QByteArray>("file");
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("chooser");
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QByteArray>("wire");
-    QTest::addColumn<QByteArray>("stored");
-    const QString unreadable = "The port number stored in velta.ini could not be read (the file cannot be read or "
-                               "its first line is not a number). Please choose the port.";
-    QTest::newRow("first run") << 1 << QByteArray("<none>") << "" << "" << QStringList{CONNECT} << PROBE
-                               << QByteArray(" 1 \r\n");
-    QTest::newRow("unreadable file") << 1 << QByteArray("COM1\r\n") << "" << "" << QStringList{unreadable, CONNECT}
-                                     << PROBE << QByteArray(" 1 \r\n");
-    QTest::newRow("70000 refused, the stored 2 kept")
-        << 2 << QByteArray(" 2 \r\n") << "" << "70000"
-        << QStringList{"The port number 70000 is not valid: it must lie from -32768 to 32767. The port number 2 is "
-                       "kept.",
-                       CONNECT}
-        << PROBE << QByteArray(" 2 \r\n");
-    QTest::newRow("chooser closed: the program ends") << 1 << QByteArray(" 1 \r\n") << "" << "close" << QStringList{}
-                                                      << QByteArray() << QByteArray(" 1 \r\n");
-    QTest::newRow("silent controller") << 1 << QByteArray("<none>") << "silence" << ""
-                                       << QStringList{CONNECT, "cmd S, Communication timeout on <header>"}
-                                       << frame('S') << QByteArray(" 1 \r\n");
-    QTest::newRow("no such port: told twice")
-        << 1 << QByteArray(" 300 \r\n") << "" << ""
-        << QStringList{CONNECT, "ERROR OPENING COM PORT # 300", "ERROR OPENING COM PORT # 300"} << QByteArray()
-        << QByteArray(" 300 \r\n");
-    QTest::newRow("V fails: no read") << 1 << QByteArray("<none>") << "silence for=V" << ""
-                                      << QStringList{CONNECT, "cmd V, Communication timeout on <header>"}
-                                      << frame('S') + frame('V') << QByteArray(" 1 \r\n");
-  }
+  // What a technician may meet: the settings file, the controller, what is
+  // done at the chooser ("" accepts what it shows). Messages split at "|".
   void start_up() {
-    QFETCH(int, port);
-    QFETCH(QByteArray, file);
-    QFETCH(QString, fault);
-    QFETCH(QString, chooser);
-    QFETCH(QStringList, messages);
-    QFETCH(QByteArray, wire);
-    QFETCH(QByteArray, stored);
-    Bench b({}, port, false);
-    myVar::com_port_number = 1;  // as in a program just started
-    b.setReplyPeriod(300);
-    if (file != "<none>") put_settings_file(file);
-    if (!fault.isEmpty()) b.sim().fault(fault);
-    const QStringList design = boxes(b.w());
-    QString after_refusal;
-    later(50, [&] {
-      quale_com* c = quale_com_form();
-      if (chooser == "close") return (void)c->close();
-      if (!chooser.isEmpty()) {
-        c->com_port->setText(chooser);
-        QTest::mouseClick(c->continue_button, Qt::LeftButton);
-        after_refusal = c->com_port->text() + (myVar::port_accepted ? " accepted" : " waiting");
-      }
-      QTest::mouseClick(c->continue_button, Qt::LeftButton);
-    });
-    b.w().Form_Load();
-    QCOMPARE(b.msgs().texts(), messages);
-    QCOMPARE(b.sim().received(), wire);
-    QCOMPARE(settings_file(), stored);
-    QCOMPARE(b.w().end_requested, chooser == "close");
-    if (chooser == "70000") QCOMPARE(after_refusal, QString("2 waiting"));
-    if (wire.size() < PROBE.size()) QCOMPARE(boxes(b.w()), design);
+    const QString unreadable = "The port number stored in velta.ini could not be read (the file cannot be read or its "
+                               "first line is not a number). Please choose the port.|";
+    const QString e300 = "|ERROR OPENING COM PORT # 300";
+    const struct { int port; QByteArray file; const char* fault; const char* chooser; QString messages; QByteArray wire; } cases[] = {
+        {1, "<none>", "", "", CONNECT, PROBE},
+        {1, "COM1\r\n", "", "", unreadable + CONNECT, PROBE},
+        {2, " 2 \r\n", "", "70000",
+         "The port number 70000 is not valid: it must lie from -32768 to 32767. The port number 2 is kept.|" + CONNECT, PROBE},
+        {1, " 1 \r\n", "", "close", "", ""},
+        {1, "<none>", "silence", "", CONNECT + "|cmd S, Communication timeout on <header>", frame('S')},
+        {1, " 300 \r\n", "", "", CONNECT + e300 + e300, ""},
+        {1, "<none>", "silence for=V", "", CONNECT + "|cmd V, Communication timeout on <header>", frame('S') + frame('V')}};
+    for (const auto& c : cases) {
+      Bench b({}, c.port, false);
+      myVar::com_port_number = 1;  // as in a program just started
+      b.setReplyPeriod(300);
+      if (c.file != "<none>") put_settings_file(c.file);
+      if (*c.fault) b.sim().fault(c.fault);
+      const QStringList design = boxes(b.w());
+      QString after_refusal;
+      later(50, [&] {
+        quale_com* chooser = quale_com_form();
+        if (QString(c.chooser) == "close") return (void)chooser->close();
+        if (*c.chooser) {
+          chooser->com_port->setText(c.chooser);
+          click(chooser->continue_button);
+          after_refusal = chooser->com_port->text() + (myVar::port_accepted ? " accepted" : " waiting");
+        }
+        click(chooser->continue_button);
+      });
+      b.w().Form_Load();
+      QCOMPARE(b.msgs().texts().join('|'), c.messages);
+      QCOMPARE(b.sim().received(), c.wire);
+      QCOMPARE(settings_file(), c.file == "<none>" ? QByteArray(" 1 \r\n") : c.file == "COM1\r\n" ? " 1 \r\n" : c.file);
+      QCOMPARE(b.w().end_requested, QString(c.chooser) == "close");
+      if (*c.chooser == '7') QCOMPARE(after_refusal, QString("2 waiting"));
+      if (c.wire.size() < PROBE.size()) QCOMPARE(boxes(b.w()), design);
+    }
   }
 
+  // Closing is refused while the monitor runs (its state is its caption);
+  // the calibration window closes and the number is stored all the same.
   void shutdown() {
     Bench b({}, 1, false);
     b.w().show();
     b.w().calib_Click();
     b.w().com_port->setText("4");
-    // Refused while the monitor runs (its state is its caption); the
-    // calibration window closes and the number is stored all the same.
     b.w().cmd_monitor->setText("STOP");
     QVERIFY(!b.w().close());
     QCOMPARE(b.msgs().texts(), QStringList{"Please STOP the COMMUNICATION MONITOR before to exit."});
@@ -188,24 +149,22 @@ class StartupTest : public QObject {
 
   void session_read_edit_write_read_back() {
     Desk d;
-    QString after_start, after_write;
-    d.accept_port();
+    QString seen;
     d.script.after(0, "look, edit two values, write", [&] {
       velta& w = velta_form();
-      after_start = w.read_upper_limit->text() + " " + w.upper_limit->text();
+      seen = w.read_upper_limit->text() + " " + w.upper_limit->text();
       type(w.upper_limit, "350");
       type(w.ramp, "5");
       d.msgs.answer(QMessageBox::Yes);
-      click(w.write_mode);
+      click_later(w.write_mode);
     });
-    d.script.when("write done", [] { return velta_form().write_mode->isEnabled(); },
-                  [] { click(velta_form().read_info); }, 15000);
+    d.script.when("written", [] { return velta_form().write_mode->isEnabled(); },
+                  [] { click_later(velta_form().read_info); }, 15000);
     d.script.when("read back", [] { return velta_form().read_ramp->text() == QStringLiteral("5°"); },
-                  [&] { after_write = velta_form().read_upper_limit->text(); });
-    d.script.after(0, "close", [] { velta_form().close(); });
+                  [&] { seen += " " + velta_form().read_upper_limit->text(), velta_form().close(); });
     QCOMPARE(d.run(), 0);
-    QCOMPARE(after_start + " " + after_write, QString("500° 500 350°"));
-    QCOMPARE(d.msgs.texts(), (QStringList{CONNECT, "THIS COMMAND OVERWRITES THE CBOX SETTINGS!!! ARE YOU SURE?"}));
+    QCOMPARE(seen, QString("500° 500 350°"));
+    QCOMPARE(d.msgs.texts(), (QStringList{CONNECT, QUESTION}));
     QCOMPARE(d.sim.control("get upper_limit"), QStringLiteral("350"));
     QVERIFY(!velta_exists());
   }
@@ -215,59 +174,32 @@ class StartupTest : public QObject {
     QVERIFY2(std::setlocale(LC_ALL, "it_IT.UTF-8"), "locale it_IT.UTF-8 is missing: bash scripts/setup.sh generates it");
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     Desk d;
-    d.sim.set("pwm_a", "1");
-    d.sim.set("pwm_b", "2");
-    d.sim.set("pwm_c", "1");
+    for (const char* pwm : {"pwm_a 1", "pwm_b 2", "pwm_c 1"}) d.sim.control(QString("set ") + pwm);
     QString shown;
-    d.accept_port();
     d.script.after(0, "look, type 2.5 s, write", [&] {
       velta& w = velta_form();
       shown = w.read_pwm_max_duty->text() + " " + w.pwm_max_duty->text();
       type(w.inv_delay, "2.5");
       d.msgs.answer(QMessageBox::Yes);
       d.sim.received();
-      click(w.write_mode);
+      click_later(w.write_mode);
     });
-    d.script.when("write done", [] { return velta_form().write_mode->isEnabled(); },
-                  [] { velta_form().close(); }, 15000);
+    d.script.when("written", [] { return velta_form().write_mode->isEnabled(); }, [] { velta_form().close(); }, 15000);
     QCOMPARE(d.run(), 0);
     std::setlocale(LC_ALL, "C");
     QLocale::setDefault(QLocale::c());
     QCOMPARE(shown, QString("33.3333333333333% 33.3333333333333"));
-    QCOMPARE(d.msgs.texts(), (QStringList{CONNECT, "THIS COMMAND OVERWRITES THE CBOX SETTINGS!!! ARE YOU SURE?"}));
+    QCOMPARE(d.msgs.texts(), (QStringList{CONNECT, QUESTION}));
     QCOMPARE(d.sim.received(), frame('S') + frame('W') + "1\r0\r500\r1524\r1\r1\r2\r10\r1\r1\r1829\r0\r0\r2\r3049\r");
-  }
-
-  // The monitor with commands meanwhile; a new port number for next time.
-  void session_with_the_monitor() {
-    Desk d(3);
-    put_settings_file(" 3 \r\n");
-    d.accept_port();
-    d.script.after(0, "start the monitor", [] { click(velta_form().cmd_monitor); });
-    d.script.when("monitor running", [] { return velta_form().cmd_monitor->text() == QLatin1String("STOP"); },
-                  [] { click(velta_form().command_v); });
-    d.script.when("version line", [] { return velta_form().cbox_reply_text->toPlainText().contains(" 1: <h|A,V,"); },
-                  [] {
-                    velta_form().close();
-                    type(velta_form().com_port, "7");
-                    click(velta_form().cmd_monitor);
-                  });
-    d.script.when("monitor idle", [] { return velta_form().command_s->isEnabled() && tune_cmd::MONITOR_IDLE(); },
-                  [] { velta_form().close(); });
-    QCOMPARE(d.run(), 0);
-    QCOMPARE(d.script.failed(), QString());
-    QCOMPARE(d.msgs.texts(), (QStringList{CONNECT, "Please STOP the COMMUNICATION MONITOR before to exit."}));
-    QCOMPARE(settings_file(), QByteArray(" 7 \r\n"));
   }
 
   // Closed while an exchange waits, the program ends once that exchange has
   // ended, quietly: no box is left behind without its window.
   void closing_while_an_exchange_waits_ends_the_program() {
     Desk d;
-    d.accept_port();
     d.script.after(0, "cmd L to a silent controller, then close", [&d] {
       d.sim.fault("silence");
-      click(velta_form().read_info);
+      click_later(velta_form().read_info);
       QTimer::singleShot(300, [] { velta_form().close(); });
     });
     QCOMPARE(d.run(), 0);
