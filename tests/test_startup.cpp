@@ -147,28 +147,6 @@ class StartupTest : public QObject {
     QCOMPARE(settings_file(), QByteArray(" 7 \r\n"));
   }
 
-  void session_read_edit_write_read_back() {
-    Desk d;
-    QString seen;
-    d.script.after(0, "look, edit two values, write", [&] {
-      velta& w = velta_form();
-      seen = w.read_upper_limit->text() + " " + w.upper_limit->text();
-      type(w.upper_limit, "350");
-      type(w.ramp, "5");
-      d.msgs.answer(QMessageBox::Yes);
-      click_later(w.write_mode);
-    });
-    d.script.when("written", [] { return velta_form().write_mode->isEnabled(); },
-                  [] { click_later(velta_form().read_info); }, 15000);
-    d.script.when("read back", [] { return velta_form().read_ramp->text() == QStringLiteral("5°"); },
-                  [&] { seen += " " + velta_form().read_upper_limit->text(), velta_form().close(); });
-    QCOMPARE(d.run(), 0);
-    QCOMPARE(seen, QString("500° 500 350°"));
-    QCOMPARE(d.msgs.texts(), (QStringList{CONNECT, QUESTION}));
-    QCOMPARE(d.sim.control("get upper_limit"), QStringLiteral("350"));
-    QVERIFY(!velta_exists());
-  }
-
   // On a decimal-comma desktop numbers go in and out with a point.
   void session_on_a_decimal_comma_desktop() {
     QVERIFY2(std::setlocale(LC_ALL, "it_IT.UTF-8"), "locale it_IT.UTF-8 is missing: bash scripts/setup.sh generates it");
