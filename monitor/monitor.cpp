@@ -2,6 +2,8 @@
 // the controller sends, numbered, in cbox_reply_text. Its only state is the
 // caption of cmd_monitor ("START..." idle, "STOP" running).
 #include <QPushButton>
+#include <optional>
+#include <utility>
 
 #include "app/myVar.h"
 #include "monitor/locking.h"
@@ -19,6 +21,11 @@ const QString STOP = QStringLiteral("STOP");
 bool status_terminator_lost = false;
 // From a click on START... until the monitor runs.
 bool starting = false;
+// From a click on STOP until the monitor is idle again the frame in hand is
+// completed and the closing S runs: the monitor counts as an exchange that
+// has not ended yet. A monitor started anew meanwhile runs nested inside the
+// one that is stopping, each with its own mark; this is the innermost.
+std::optional<Busy>* stopping = nullptr;
 
 QString caption() { return velta_form().cmd_monitor->text(); }
 
@@ -79,6 +86,7 @@ LoopEnd receive_loop() {
 
 void stop_request() {
   velta& w = velta_form();
+  if (stopping && !*stopping) stopping->emplace();
   w.cmd_monitor->setText(START);
   ENABLE_CMD_MONITOR();
   w.goto_replay->setEnabled(true);
@@ -113,9 +121,12 @@ void MONITOR_LOOP() {
   // to listen to, so the monitor goes straight back to idle.
   LoopEnd end = LoopEnd::stopped;
   const bool opened = !OPEN_COM();
+  std::optional<Busy> stopping_mark;
   if (opened) {
+    std::optional<Busy>* const outer = std::exchange(stopping, &stopping_mark);
     end = receive_loop();
     if (end == LoopEnd::bad_header) SHOW_RAW_REPLY();
+    stopping = outer;
   }
   const Busy busy;
   CLOSE_COM();
