@@ -198,6 +198,10 @@ class TestCommands : public QObject {
     VERIFY_ENDED(w);
     click(w.read_info);  // the next read is whole again
     QCOMPARE(w.read_lower_limit->text(), QString("12°"));
+    b.sim().fault("silence");  // and the next failure tells its own story
+    b.setReplyPeriod(300);
+    click(w.command_qm);
+    QCOMPARE(b.msgs().texts().last(), QString("cmd ?, Communication timeout on <header>"));
   }
 };
 

@@ -148,6 +148,8 @@ class TestPorts : public QObject {
         {{"--link-port", "2", "/dev/null"}, "file", 2, "", "file"},
         {{"--link-port", "2"}, "none", 2, "", "none"},
         {{"--list-ports", "--frobnicate"}, "none", 2, "", "none"},
+        {{"--tracking-server", "4533", "--help"}, "none", 0, "--tracking-server [HOST:]PORT", "none"},
+        {{"--tracking-server", "nowhere:x"}, "none", 2, "", "none"},
     };
     // No display of any kind: an option that touched one would fail here.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -1,6 +1,7 @@
 // The parameter read "cmd L" against the simulated controller: the boxes a
 // reply fills, the entry controls loaded at start-up, and how far a reply that
 // fails at each position of its body has been shown.
+#include <QSignalSpy>
 #include <QTest>
 
 #include "app/myVar.h"
@@ -127,7 +128,9 @@ class TestRead : public QObject {
       QCOMPARE(shown(b.w()), OWN);
       b.sim().received();
       b.apply(OTHER_SET + QStringList{control});
+      QSignalSpy complete(&b.w(), &velta::parameters_read);
       click(b.w().read_info);
+      QCOMPARE(complete.count(), 0);  // a read that failed is never taken for a whole one
       QCOMPARE(control + ": " + b.msgs().texts().join('|'), control + ": " + message);
       QCOMPARE(shown(b.w()), OTHER.mid(0, written) + OWN.mid(written));
       QCOMPARE(b.sim().received(), frame('L'));

@@ -124,6 +124,11 @@ class TestSetFile : public QObject {
     ReadSet read;
     read.values = {1, 10, 350, 305, 1, 10, 10, 5, 2, 0, 610, -70, 1, 2, 1829};
     const QJsonObject good = set_file::DOCUMENT_OF(read, 1, QDateTime::currentDateTime());
+    // For a person reading the file: the same values in the window's units.
+    const QJsonObject units = good.value("user_units").toObject();
+    QCOMPARE(QStringList({units["stop_mode"].toString(), units["reverse_delay"].toString(), units["offset"].toString(),
+                          units["pwm"].toString(), units["pwm_on_time"].toString()}),
+             QStringList({"South-stop", "0.5002 sec", "-70\u00b0", "ON", "16.4 ms"}));
     const QString not_json = QStringLiteral("it is not a JSON document \\(.+\\)");
     const QString range = QStringLiteral(" must be a whole number from ");
     struct Row {
