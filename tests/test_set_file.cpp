@@ -223,8 +223,8 @@ class TestSetFile : public QObject {
     action(w, "about")->trigger();
     QCOMPARE(msgs.boxes().size(), size_t(1));
     QCOMPARE(msgs.boxes()[0].title, QStringLiteral("About velta"));
-    QCOMPARE(msgs.boxes()[0].text.split('\n').filter(QRegularExpression("^velta \\d|COM 7$|^Settings file: ")),
-             (QStringList{"velta " VELTA_VERSION, "Port in use: COM 7",
+    QCOMPARE(msgs.boxes()[0].text.split('\n').filter(QRegularExpression("^velta \\d|COM 7$|^It opens|^Settings file: ")),
+             (QStringList{"velta " VELTA_VERSION, "Port in use: COM 7", "It opens: /dev/ttyS6 (default)",
                           "Settings file: " + QDir::current().absoluteFilePath("velta.ini")}));
     QVERIFY(QFile::exists(":/velta.svg"));  // the windows' icon is built in
   }

@@ -12,6 +12,7 @@
 #include "app/set_file.h"
 #include "monitor/reply_box.h"
 #include "protocol/read_set.h"
+#include "serial/port_links.h"
 #include "ui/msgbox.h"
 #include "ui/velta.h"
 
@@ -180,6 +181,7 @@ QString ABOUT_TEXT() {
       QStringLiteral("Service tool for the CBOX antenna-rotator controller"),
       QString(),
       QStringLiteral("Port in use: COM ") + QString::number(myVar::com_port_number),
+      QStringLiteral("It opens: ") + port_links::OPENS_NOW(myVar::com_port_number),
       QStringLiteral("Settings file: ") +
           shown(QDir::current().absoluteFilePath(QString::fromLatin1(file_in::SETTINGS_FILE))),
   };
