@@ -26,18 +26,14 @@ bool show(velta& w, const Parameter& p, const QString& t, const ControllerSet& s
   Entries entries;
   const QString entry = QString::fromLatin1(p.entry);
   switch (p.unit) {
-    case Unit::stop_mode: {
-      static const char* const modes[] = {"North-stop", "South-stop", "Absolute"};
+    case Unit::stop_mode:
       if (t != QLatin1String("0") && t != QLatin1String("1") && t != QLatin1String("2")) {
         REPORT(QStringLiteral("cmd L, <mode>(0, 1 or 2) invalid, received:") + t);
         return false;
       }
-      box->setText(QString::fromLatin1(modes[static_cast<int>(v)]));
-      entries = ENTRIES_OF(set, false);
-      entries = {{QStringLiteral("north_stop"), entries.value(QStringLiteral("north_stop"))},
-                 {QStringLiteral("south_stop"), entries.value(QStringLiteral("south_stop"))}};
+      box->setText(USER_TEXT(set, p.n));
+      for (const char* option : {"north_stop", "south_stop"}) entries[option] = ENTRIES_OF(set, false).value(option);
       break;
-    }
     case Unit::degrees:
     case Unit::check_angle:
       box->setText(t + DEGREE);
@@ -48,7 +44,7 @@ bool show(velta& w, const Parameter& p, const QString& t, const ControllerSet& s
       entries[entry] = SECONDS_TEXT(v);
       break;
     case Unit::on_off:
-      box->setText(v != 0 ? QStringLiteral("ON") : QStringLiteral("OFF"));
+      box->setText(USER_TEXT(set, p.n));
       entries[entry] = v != 0 ? QStringLiteral("1") : QStringLiteral("0");
       break;
     case Unit::pwm_on_time:
