@@ -106,6 +106,13 @@ class TestSetFile : public QObject {
       menus::COMPARE_SET();
       QCOMPARE(b.msgs().texts().last(), QStringLiteral("PARAMETERS SET and the last read of the CBOX: no difference."));
       menus::SAVE_SET(second_file);
+      if (k == 0) {  // a folder that is not there: the message says where and why
+        const QString nowhere = files.filePath("no such folder/set.json");
+        menus::SAVE_SET(nowhere);
+        QVERIFY2(b.msgs().texts().last().startsWith("The CBOX set could not be saved to " + nowhere + ": ") &&
+                     !QFile::exists(nowhere),
+                 qPrintable(b.msgs().texts().last()));
+      }
       QJsonObject one = document(first_file), two = document(second_file);
       for (const char* own : {"saved", "port", "firmware_version", "dip_switches", "calibration_factor"}) {
         QVERIFY(one.contains(own) && two.contains(own));

@@ -183,6 +183,7 @@ class StartupTest : public QObject {
     QCOMPARE(d.run(), 0);
     QCOMPARE(d.msgs.texts(), QStringList{CONNECT});
     QVERIFY(!velta_exists());
+    QVERIFY(!QApplication::windowIcon().pixmap(32).isNull());  // the program's own icon in the task bar
   }
 };
 
