@@ -203,6 +203,27 @@ class TestCommands : public QObject {
     click(w.command_qm);
     QCOMPARE(b.msgs().texts().last(), QString("cmd ?, Communication timeout on <header>"));
   }
+
+  // A stop clicked while the version's field is being read takes the rest of
+  // that reply: the version tells its field was lost, never a silent end.
+  void a_stop_while_the_version_is_read() {
+    Bench b;
+    velta& w = b.w();
+    b.apply({"fault delay=5:1000 for=V once"});
+    // The click comes one event-loop pass after the whole field is in, when
+    // the reader has seen it and takes it character by character.
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (seen) poll.stop(), click(w.fast_stop);
+      seen = MSComm1()->portOpen() && MSComm1()->inBufferCount() >= 5;
+    });
+    later(500, [&] { poll.start(0); });  // the header is in and read by then
+    QCOMPARE(CMD_VERSION(), true);
+    QCOMPARE(b.msgs().texts().value(0), QString("GET_NUM05NT() Communication timeout!"));
+    QCOMPARE(w.firm_version->text(), QString("???.??"));
+    VERIFY_ENDED(w);
+  }
 };
 
 VELTA_TEST_MAIN(TestCommands)
