@@ -4,7 +4,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/myVar.h"
 #include "tests/harness/bench.h"
 #include "ui/colours.h"
 
@@ -100,9 +99,7 @@ class TestRead : public QObject {
       Bench b;
       b.apply(controls);
       b.w().north_stop->setChecked(true);
-      myVar::fill_set_fields = true;
-      b.w().read_info_Click();
-      myVar::fill_set_fields = false;
+      start_up_read(b.w());
       QCOMPARE(b.msgs().texts(), QStringList{});
       QCOMPARE(b.w().entries(), entries_of(QString(expected).split(' ')));
     }

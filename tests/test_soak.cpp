@@ -42,9 +42,7 @@ struct Run {
   Run(unsigned s, int actions) : seed(s), rng(s), actions_left(actions) { clock.start(); }
   int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
   void note(const QString& what) { log << QString("%1 ms: %2").arg(clock.elapsed()).arg(what); }
-  void fail(const QString& why) {
-    if (failure.isEmpty()) failure = why;
-  }
+  void fail(const QString& why) { failure = failure.isEmpty() ? why : failure; }
 
   // Message boxes are modal: while one is open the technician only reads it,
   // then answers after a moment; the program's timers and the port go on.
@@ -71,42 +69,29 @@ struct Run {
     if (cal) buttons << cal->calib360 << cal->calib_def << cal->calib << cal->write_factor;
     const QList<QLineEdit*> boxes = {w.pwm_period,  w.pwm_max_duty, w.pwm_min_duty, w.lower_limit, w.upper_limit,
                                      w.inv_delay,   w.offset_write, w.go_to_angle,  w.com_port};
-    switch (pick(10)) {
-      case 0:
-      case 1:
-      case 2:
-      case 3: {
-        QPushButton* b = buttons[pick(buttons.size())];
-        note("click " + b->objectName() + (b->isEnabled() ? "" : " (disabled)"));
-        QTest::mouseClick(b, Qt::LeftButton);
-        break;
-      }
-      case 4:
-      case 5: {
-        QLineEdit* box = boxes[pick(boxes.size())];
-        const QString text = TEXTS[pick(std::size(TEXTS))];
-        note("type " + box->objectName() + " = " + text);
-        box->setText(text);
-        break;
-      }
-      case 6: {
-        const char* spec = FAULTS[pick(std::size(FAULTS))];
-        note(QString("fault ") + spec);
-        sim.control(QString("fault ") + spec);
-        break;
-      }
-      case 7:
-        if (cal) {
-          note("close the calibration window");
-          cal->close();
-        } else {
-          QCheckBox* c = QList<QCheckBox*>{w.pwm_on, w.optimize, w.mot_check}[pick(3)];
-          note("toggle " + c->objectName());
-          c->toggle();
-        }
-        break;
-      default:
-        note("pause");
+    const int what = pick(10);
+    if (what < 4) {
+      QPushButton* b = buttons[pick(buttons.size())];
+      note("click " + b->objectName() + (b->isEnabled() ? "" : " (disabled)"));
+      QTest::mouseClick(b, Qt::LeftButton);
+    } else if (what < 6) {
+      QLineEdit* box = boxes[pick(boxes.size())];
+      const QString text = TEXTS[pick(std::size(TEXTS))];
+      note("type " + box->objectName() + " = " + text);
+      box->setText(text);
+    } else if (what == 6) {
+      const QString spec = QString("fault ") + FAULTS[pick(std::size(FAULTS))];
+      note(spec);
+      sim.control(spec);
+    } else if (what == 7 && cal) {
+      note("close the calibration window");
+      cal->close();
+    } else if (what == 7) {
+      QCheckBox* c = QList<QCheckBox*>{w.pwm_on, w.optimize, w.mot_check}[pick(3)];
+      note("toggle " + c->objectName());
+      c->toggle();
+    } else {
+      note("pause");
     }
   }
 

@@ -1,11 +1,12 @@
-// Start-up, shutdown and whole sessions: the port chooser with the stored
-// number, the connection prompt, S, V and the parameter read on the wire, the
-// number stored at the end, and the program as its entry point runs it, on any
-// desktop, ending with its window.
+// Start-up, the settings file, shutdown and whole sessions: the chooser with
+// the stored number, S, V and the read on the wire, the number stored, and
+// the program as its entry point runs it, on any desktop, ending with its window.
 #include <QApplication>
 #include <QTest>
 #include <clocale>
+#include <unistd.h>
 
+#include "app/file_in.h"
 #include "app/myVar.h"
 #include "app/program.h"
 #include "tests/harness/bench.h"
@@ -33,6 +34,17 @@ void type(QLineEdit* box, const QString& text) {
   QTest::keyClick(box, Qt::Key_Backspace);
   QTest::keyClicks(box, text);
 }
+
+// A scratch working directory with a main window, boxes captured.
+struct Scratch {
+  QTemporaryDir dir;
+  QString old = QDir::currentPath();
+  MsgCapture msgs;
+  velta w;
+  Scratch() { QDir::setCurrent(dir.path()), myVar::com_port_number = 1, file_in::RESET_WRITE_WARNING(); }
+  ~Scratch() { QDir::setCurrent(old); }
+  bool store(const QString& typed) { return w.com_port->setText(typed), file_in::WRITE_SETTINGS(); }
+};
 
 // The whole program on a simulator, as its entry point runs it, the port
 // accepted at the chooser; the technician's part is a script.
@@ -184,6 +196,68 @@ class StartupTest : public QObject {
     QCOMPARE(d.msgs.texts(), QStringList{CONNECT});
     QVERIFY(!velta_exists());
     QVERIFY(!QApplication::windowIcon().pixmap(32).isNull());  // the program's own icon in the task bar
+  }
+
+  // Typed into com_port, stored (a half to the even neighbour) and read back;
+  // a number no port can have is refused, the stored file kept whole.
+  void settings_stored_as_typed() {
+    const QByteArray before = " 4 \r\nold second line\r\n";
+    const std::pair<const char*, const char*> cases[] = {
+        {"03", " 3 "}, {"  12 ", " 12 "}, {"12a", " 12 "}, {"abc", " 0 "},  {"2.5", " 2 "},  {"3.5", " 4 "},
+        {"-3", "-3 "}, {"32767", " 32767 "}, {"70000", ""}, {"-32769", ""}, {"1e300", ""}};
+    for (const auto& [typed, stored] : cases) {
+      Scratch d;
+      put_settings_file(before);
+      QCOMPARE(file_in::READ_SETTINGS(), file_in::Settings::read);
+      QCOMPARE(d.store(typed), !*stored);
+      QCOMPARE(settings_file(), *stored ? QByteArray(stored) + "\r\n" : before);
+      const QString refused = QString("The port number %1 is not valid: it must lie from -32768 to 32767. The port "
+                                      "number 4 is kept.").arg(typed);
+      QCOMPARE(d.msgs.texts(), *stored ? QStringList{} : QStringList{refused});
+      d.w.com_port->setText("junk");
+      QCOMPARE(file_in::READ_SETTINGS(), file_in::Settings::read);
+      QCOMPARE(d.w.com_port->text(), *stored ? QString(stored).trimmed() : "4");
+      QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"velta.ini"});  // replaced, not added to
+    }
+  }
+
+  void settings_files_as_found() {
+    using S = file_in::Settings;
+    const std::tuple<QByteArray, S, const char*> cases[] = {
+        {" 4 \r\n 9 \r\nrubbish\r\n", S::read, "4"}, {"5", S::read, "5"},    {" 7 \n8\n", S::read, "7"},
+        {"3.50\r\n", S::read, "3.5"},  {"1\rX2\r\n", S::read, "12"}, {"", S::unreadable, "1"},
+        {"\r\n5\r\n", S::unreadable, "1"}, {"3x\r\n", S::unreadable, "1"}, {"<none>", S::missing, "1"},
+        {"<folder>", S::unreadable, "1"}};
+    for (const auto& [file, result, shown] : cases) {
+      Scratch d;
+      if (file == "<folder>") QVERIFY(QDir().mkdir("velta.ini"));
+      else if (file != "<none>") put_settings_file(file);
+      QCOMPARE(file_in::READ_SETTINGS(), result);
+      QCOMPARE(d.w.com_port->text(), QString(shown));
+    }
+  }
+
+  // In a folder this user may not write, a file he may write is written in
+  // place; when he may write neither, the number holds for this run, told once.
+  void settings_in_a_folder_this_user_may_not_write() {
+    for (bool file_writable : {true, false}) {
+      Scratch d;
+      put_settings_file(" 5 \r\n");
+      const auto r = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+      const auto w = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+      QVERIFY(QFile::setPermissions("velta.ini", file_writable ? r | w : r));
+      QVERIFY(QFile::setPermissions(d.dir.path(), r | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
+      const bool as_root = geteuid() == 0;  // root writes anywhere: checked as an ordinary user
+      if (as_root) QCOMPARE(seteuid(65534), 0);
+      const bool refused = d.store("8") || d.store("9");
+      if (as_root) QCOMPARE(seteuid(0), 0);
+      QFile::setPermissions(d.dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+      QVERIFY(!refused && myVar::com_port_number == 9);
+      QCOMPARE(settings_file(), QByteArray(file_writable ? " 9 \r\n" : " 5 \r\n"));
+      const QString told = QString("The settings file velta.ini cannot be written in %1: the port number 8 holds "
+                                   "for this run only.").arg(QDir::currentPath());
+      QCOMPARE(d.msgs.texts(), file_writable ? QStringList{} : QStringList{told});
+    }
   }
 };
 

@@ -3,9 +3,7 @@
 // sent, a stop and edits while it waits, and the write-back of any set a
 // controller may hold.
 #include <QTest>
-#include <random>
 
-#include "app/myVar.h"
 #include "protocol/tune_cmd.h"
 #include "tests/harness/bench.h"
 
@@ -176,17 +174,9 @@ class TestWrite : public QObject {
   void a_read_set_is_written_back() {
     Bench b({"--no-pacing"});
     std::mt19937 rng(11);
-    auto in = [&rng](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(rng); };
     for (int i = 0; i < 200; ++i) {
-      const long a = in(0, 99999), off = in(a == 0 ? 1 : 0, 99999 - a);
-      const long set[] = {in(0, 2), in(0, 500), in(0, 500), in(0, 99694), in(0, 1),  a,         off,        in(0, 999),
-                          in(0, a + off), in(0, 1), in(0, 99694), in(-70, 70), in(0, 1), in(0, 359), in(0, 99694)};
-      const char* keys[] = {"stop_mode", "lower_limit", "upper_limit", "inv_delay", "pwm_on", "pwm_a", "pwm_b", "ramp",
-                            "pwm_c", "optimize", "pres_delay", "offset", "mot_check", "check_angle", "rot_timeout"};
-      for (int n = 0; n < RECORD_VALUES; ++n) b.sim().set(keys[n], QString::number(set[n]));
-      myVar::fill_set_fields = true;
-      b.w().read_info_Click();
-      myVar::fill_set_fields = false;
+      put_set(b.sim(), random_set(rng, false));
+      start_up_read(b.w());
       b.sim().received();
       QStringList lines;
       for (int n = 1; n <= RECORD_VALUES; ++n) lines << WIRE_VALUE(b.w().entries(), n);

@@ -9,7 +9,9 @@
 
 #include "app/myVar.h"
 #include "monitor/locking.h"
+#include "protocol/number_text.h"
 #include "protocol/tune_cmd.h"
+#include "sim/controller.h"
 #include "ui/calibration.h"
 #include "ui/colours.h"
 
@@ -66,6 +68,25 @@ Entries entries_of(const QStringList& pairs) {
   Entries e;
   for (const QString& p : pairs) e[p.section('=', 0, 0)] = p.section('=', 1);
   return e;
+}
+
+void start_up_read(velta& w) {
+  myVar::fill_set_fields = true;
+  w.read_info_Click();
+  myVar::fill_set_fields = false;
+}
+
+void put_set(SimProcess& sim, const ControllerSet& set) {
+  for (int i = 0; i < tune_cmd::RECORD_VALUES; ++i) sim.set(PARAMS[i].key, tune_cmd::S(set[i]));
+}
+
+ControllerSet random_set(std::mt19937& rng, bool exact) {
+  auto in = [&rng](double lo, double hi) {
+    return rng() % 10 ? double(std::uniform_int_distribution<long>(long(lo), long(hi))(rng)) : rng() % 2 ? lo : hi;
+  };
+  const double most = exact ? 99999 : 99694, period = in(1, 99999), a = in(0, period);
+  return {in(0, 2),    in(0, 500), in(0, 500),   in(0, most), in(0, 1),  a,           period - a, in(0, 999),
+          in(0, period), in(0, 1), in(0, most), in(-70, 70), in(0, 1), in(0, 359), in(0, most)};
 }
 
 std::unique_ptr<SerialComm> hold_port(int port) {

@@ -6,11 +6,13 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <random>
 
 #include "tests/harness/sim_process.h"
 #include "ui/msgbox.h"
 #include "ui/velta.h"
 
+using tune_cmd::ControllerSet;
 using tune_cmd::Entries;
 
 // Records every box; answers OK boxes with OK, Yes/No boxes with the next
@@ -54,6 +56,15 @@ void click(QAbstractButton* b);
 void later(int ms, std::function<void()> f);
 // "name=text" pairs as entries.
 Entries entries_of(const QStringList& pairs);
+
+// The start-up's read: cmd L that also fills PARAMETERS SET.
+void start_up_read(velta& w);
+// The fifteen values of the controller's set, given to the simulator.
+void put_set(SimProcess& sim, const ControllerSet& set);
+// A set a controller may hold, one value in ten at an end of its range. Not
+// `exact`: times whole seconds give back (at most 99694 ticks: beyond, the
+// seconds shown come back as 100000 ticks, more than a field holds).
+ControllerSet random_set(std::mt19937& rng, bool exact);
 
 // Another program holding port `port`, and the message the tool then gives.
 std::unique_ptr<SerialComm> hold_port(int port = 1);
