@@ -34,10 +34,7 @@ std::deque<QByteArray> pending;  // the replies of the current input, in turn
 bool hold_replies = false;         // the monitor's input waits until it runs
 QTemporaryDir* dir = nullptr;
 
-void write_reply(const QByteArray& reply) {
-  const ssize_t n = ::write(master_fd, reply.constData(), static_cast<size_t>(reply.size()));
-  (void)n;
-}
+void write_reply(const QByteArray& reply) { (void)!::write(master_fd, reply.constData(), size_t(reply.size())); }
 
 void drain_and_answer() {
   char buf[512];
@@ -83,23 +80,14 @@ void run_monitor() {
   if (window->cmd_monitor->text() != QLatin1String("START...")) abort();
 }
 
-struct Command {
-  const char* name;
-  std::function<void()> run;
-};
-
-std::vector<Command>& commands() {
-  static std::vector<Command> list = {
+const std::vector<std::pair<const char*, std::function<void()>>>& commands() {
+  static const std::vector<std::pair<const char*, std::function<void()>>> list = {
       {"status", [] { tune_cmd::CMD_STATUS(); }},
       {"S", [] { tune_cmd::CMD_S(); }},
       {"M", [] { tune_cmd::CMD_M(); }},
       {"V", [] { tune_cmd::CMD_VERSION(); }},
       {"L", [] { window->read_info_Click(); }},
-      {"L start-up", [] {
-         myVar::fill_set_fields = true;
-         window->read_info_Click();
-         myVar::fill_set_fields = false;
-       }},
+      {"L start-up", [] { myVar::fill_set_fields = true, window->read_info_Click(), myVar::fill_set_fields = false; }},
       {"W", [] { window->write_mode_Click(); }},
       {"G", [] { window->execute_Click(); }},
       {"soft stop", [] { window->soft_stop_Click(); }},
@@ -156,18 +144,16 @@ void setup() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (!app) setup();
   if (size < 1 || size > 4096) return 0;
-  const auto& list = commands();
-  const Command& c = list[data[0] % list.size()];
+  const auto& command = commands()[data[0] % commands().size()].second;
   pending.clear();
   for (const QByteArray& piece :
        QByteArray(reinterpret_cast<const char*>(data + 1), static_cast<int>(size - 1)).split('\xff'))
     pending.push_back(piece);
   myVar::reply_timeout = false;
-  c.run();
+  command();
   drain_and_answer();
   pending.clear();
   // Nothing of one input may leak into the next.
-  if (tune_cmd::MSComm1()->portOpen()) abort();
-  if (tune_cmd::Timer1()->isActive()) abort();
+  if (tune_cmd::MSComm1()->portOpen() || tune_cmd::Timer1()->isActive()) abort();
   return 0;
 }
