@@ -31,6 +31,19 @@ const char* const CALIBRATION_WINDOW =
     "calib=-Calibration- any angle (K)|#c0c0ff;calib_angle=90|#c0c0ff;Label1=\u00b0|;cal_factor=?|#c0ffc0;"
     "write_factor=-Calibration- calib factor set (F)|#c0ffc0";
 const char* const CHOOSER = "com_port=1|;Label45=COM|;continue_button=ACCEPT|#ff8000";
+// Each box's label and frame as a screen reader speaks them (S: "PARAMETERS SET", R: "PARAMETERS READ").
+const char* const SPOKEN =
+    "cal_fact=Cal.Fact R;cbox_status=CBOX is R;check_angle=Chk Angle R;check_angle_write=Check angle S;"
+    "com_port=COM (COMM PORT);curr_pos=Position R;dipsw=DIP-SW R;fast_pos=Position (COMMUNICATION MONITOR);"
+    "fast_status=CBOX is (COMMUNICATION MONITOR);firm_version=Firmware Version;go_to_angle=GOTO angle;"
+    "goto_replay=GOTO reply;inv_delay=Rev. Delay S;lower_limit=Lower Limit S;mode_msg=Mode R;mot_check_msg=Rot.Chk R;"
+    "offset_read=Offset R;offset_write=Offset (-70\u00b0..+70\u00b0) S;optimize_msg=Optimize R;pres_delay=Preset Delay S;"
+    "pwm_max_duty=PWM:max.duty S;pwm_min_duty=PWM:min.duty S;pwm_msg=PWM is R;pwm_period=PWM:period S;ramp=PWM:ramp S;"
+    "read_inv_delay=Rev. Delay R;read_lower_limit=Lower Limit R;read_pres_delay=Preset Delay R;"
+    "read_pwm_max_duty=PWM:max.duty R;read_pwm_min_duty=PWM:min.duty R;read_pwm_period=PWM:period R;"
+    "read_ramp=PWM:ramp R;read_rot_timeout=Rot. Timeout R;read_upper_limit=Upper Limit R;rot_timeout=Rot. Timeout S;"
+    "upper_limit=Upper Limit S;";
+
 void check_design(QWidget* window, const QString& caption, const QString& rows) {
   QCOMPARE(window->windowTitle(), caption);
   for (const QString& row : rows.split(';')) {
@@ -93,9 +106,10 @@ class TestWindow : public QObject {
     QCOMPARE(w.minimumSize(), w.maximumSize());  // one fixed window
     check_keyboard(&w, {w.pwm_period, w.pwm_max_duty, w.rot_timeout, w.offset_write, w.north_stop, w.write_mode,
                         w.read_info, w.execute, w.soft_stop, w.cmd_monitor, w.com_port, w.command_qm});
-    // A box speaks its label and its frame.
-    QCOMPARE(spoken_name(w.read_pwm_min_duty) + ", " + spoken_name(w.offset_write),
-             QString("PWM:min.duty (PARAMETERS READ), Offset (-70\u00b0..+70\u00b0) (PARAMETERS SET)"));
+    QStringList names;
+    for (QLineEdit* e : w.findChildren<QLineEdit*>()) names << e->objectName() + "=" + spoken_name(e) + ";";
+    names.sort();
+    QCOMPARE(names.join(""), QString(SPOKEN).replace(" S;", " (PARAMETERS SET);").replace(" R;", " (PARAMETERS READ);"));
     // Read-only boxes refuse typing; CLR REPLIES empties the reply box.
     QTest::keyClicks(w.curr_pos, "999");
     QTest::keyClicks(w.go_to_angle, "90");
