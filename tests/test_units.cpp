@@ -9,17 +9,6 @@
 
 using namespace tune_cmd;
 
-namespace {
-// The default set as "Set Default" leaves the entries, with "control=text" changes.
-Entries defaults_with(const QStringList& changes = {}) {
-  Entries e;
-  for (const EntryDefault& d : ENTRY_DEFAULTS()) e[d.entry] = d.text;
-  const Entries c = entries_of(changes);
-  for (auto it = c.begin(); it != c.end(); ++it) e[it.key()] = it.value();
-  return e;
-}
-}  // namespace
-
 class TestUnits : public QObject {
   Q_OBJECT
  private slots:

@@ -162,9 +162,7 @@ class TestWindow : public QObject {
     QVERIFY(w.entries() == before && b.msgs().boxes().front().title == "WRITE PARAMETERS COMMAND");
     b.msgs().answer(QMessageBox::Yes);
     click(w.set_default);
-    Entries defaults;
-    for (const tune_cmd::EntryDefault& d : tune_cmd::ENTRY_DEFAULTS()) defaults[d.entry] = d.text;
-    QCOMPARE(w.entries(), defaults);
+    QCOMPARE(w.entries(), defaults_with());
     for (QLineEdit* e : {w.offset_write, w.pwm_min_duty, w.lower_limit, w.upper_limit}) QVERIFY(!red(e));
     QTest::qWait(50);
     QCOMPARE(b.sim().received(), QByteArray());

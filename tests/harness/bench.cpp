@@ -70,6 +70,14 @@ Entries entries_of(const QStringList& pairs) {
   return e;
 }
 
+Entries defaults_with(const QStringList& changes) {
+  Entries e;
+  for (const tune_cmd::EntryDefault& d : tune_cmd::ENTRY_DEFAULTS()) e[d.entry] = d.text;
+  const Entries c = entries_of(changes);
+  for (auto it = c.begin(); it != c.end(); ++it) e[it.key()] = it.value();
+  return e;
+}
+
 void start_up_read(velta& w) {
   myVar::fill_set_fields = true;
   w.read_info_Click();

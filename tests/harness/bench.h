@@ -56,6 +56,8 @@ void click(QAbstractButton* b);
 void later(int ms, std::function<void()> f);
 // "name=text" pairs as entries.
 Entries entries_of(const QStringList& pairs);
+// The entries as Set Default leaves them, with "name=text" changes.
+Entries defaults_with(const QStringList& changes = {});
 
 // The start-up's read: cmd L that also fills PARAMETERS SET.
 void start_up_read(velta& w);
