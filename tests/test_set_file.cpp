@@ -11,7 +11,6 @@
 
 #include "app/myVar.h"
 #include "app/set_file.h"
-#include "protocol/number_text.h"
 #include "tests/harness/bench.h"
 #include "tests/harness/script.h"
 #include "ui/menus.h"
