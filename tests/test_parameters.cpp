@@ -137,7 +137,8 @@ class TestParameters : public QObject {
 
   // A reply failing at each position: the boxes before it show the new set,
   // the rest the set of the read before (the PWM period and maximum duty show
-  // once the separator after the off-time is in).
+  // once the separator after the off-time is in). The two sets differ in every
+  // box: a box that no read writes shows here.
   void failures() {
     const QString sep = "Separator invalid, received:";
     std::vector<std::tuple<QString, QString, int>> cases;
@@ -219,8 +220,9 @@ class TestParameters : public QObject {
     }
   }
 
-  // No, a port held elsewhere, garbage in a box (a running monitor still
-  // gets its own refusal first): nothing reaches the controller.
+  // No, a port held elsewhere, garbage in a box: nothing reaches the
+  // controller. (A running monitor's own refusal comes first: the commands'
+  // tests write with the monitor running and the design's "???" in the boxes.)
   void nothing_sent() {
     Bench b;
     load_defaults(b);
@@ -238,8 +240,6 @@ class TestParameters : public QObject {
     QCOMPARE(b.msgs().texts().last(),
              QString("cmd W not sent: Offset must be a whole number of degrees from -70 to 70, received:5.5"));
     VERIFY_ENDED(b.w());
-    QCOMPARE(sent_with_monitor_running(b, [&b] { write(b); }), QByteArray());
-    QCOMPARE(b.msgs().texts().last(), QString("Monitor is ACTIVE, cmd W not allowed!"));
     QCOMPARE(b.sim().received(), QByteArray());
   }
 
