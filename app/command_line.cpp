@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/tracking_server.h"
-#include "protocol/number_text.h"
+#include "serial/number_text.h"
 #include "serial/port_links.h"
 
 namespace command_line {

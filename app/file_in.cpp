@@ -8,7 +8,7 @@
 #include <limits>
 
 #include "app/myVar.h"
-#include "protocol/number_text.h"
+#include "serial/number_text.h"
 #include "ui/msgbox.h"
 #include "ui/quale_com.h"
 #include "ui/velta.h"

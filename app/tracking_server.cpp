@@ -1,14 +1,11 @@
 #include "app/tracking_server.h"
 
-#include <QPushButton>
 #include <QTcpSocket>
 #include <QTextStream>
 #include <utility>
-#include <vector>
 
+#include "app/request_lock.h"
 #include "protocol/tune_cmd.h"
-#include "ui/calibration.h"
-#include "ui/colours.h"
 #include "ui/velta.h"
 
 namespace tracking {
@@ -20,42 +17,6 @@ using rotator_lines::Command;
 constexpr qint64 MAX_UNREAD = 64 * 1024;
 // A request as the status line shows it.
 constexpr int SHOWN_LINE = 40;
-
-// Every control that starts an exchange, disabled for as long as a request
-// runs and then given back as it was, so that no click runs nested inside the
-// request's exchange. The calibration window's opener too: a window opened
-// meanwhile would bring its buttons enabled.
-class ControlsLock {
- public:
-  explicit ControlsLock(velta& w) {
-    QList<QPushButton*> buttons = {w.write_mode, w.read_info,  w.execute,   w.cmd_monitor,
-                                   w.fast_stop,  w.soft_stop,  w.command_s, w.command_qm,
-                                   w.command_c,  w.command_v,  w.calib};
-    if (CALIBRATION* f = calibration_form()) buttons << f->calib360 << f->calib_def << f->calib << f->write_factor;
-    for (QPushButton* b : buttons) {
-      kept_.push_back({b, b->isEnabled(), ui::BACKCOLOR(b)});
-      b->setEnabled(false);
-      ui::SET_BACKCOLOR(b, ui::SYS_BUTTON_FACE());
-    }
-  }
-  ~ControlsLock() {
-    for (const Kept& k : kept_) {
-      if (!k.button) continue;  // its window was closed meanwhile
-      k.button->setEnabled(k.enabled);
-      ui::SET_BACKCOLOR(k.button, k.colour);
-    }
-  }
-  ControlsLock(const ControlsLock&) = delete;
-  ControlsLock& operator=(const ControlsLock&) = delete;
-
- private:
-  struct Kept {
-    QPointer<QPushButton> button;
-    bool enabled;
-    QColor colour;
-  };
-  std::vector<Kept> kept_;
-};
 
 int code_of(tune_cmd::Failure failure) {
   switch (failure) {
@@ -75,39 +36,6 @@ QString shown(const QByteArray& line) {
   return line.trimmed().size() > SHOWN_LINE ? out + QStringLiteral("...") : out;
 }
 }  // namespace
-
-std::optional<Endpoint> PARSE_ENDPOINT(const QString& text, QString* problem) {
-  Endpoint at;
-  QString port = text;
-  const qsizetype colon = text.lastIndexOf(':');
-  if (colon >= 0) {
-    QString host = text.left(colon);
-    port = text.mid(colon + 1);
-    const bool bracketed = host.startsWith('[') && host.endsWith(']');
-    if (bracketed) host = host.mid(1, host.size() - 2);
-    if (host == QLatin1String("localhost")) {
-      at.host = QHostAddress(QHostAddress::LocalHost);
-    } else if ((host.contains(':') && !bracketed) || !at.host.setAddress(host)) {
-      *problem = QStringLiteral("%1 is not an address: give one such as 127.0.0.1, 0.0.0.0 or [::1]").arg(host);
-      return std::nullopt;
-    }
-  }
-  bool ok = false;
-  const uint number = tune_cmd::IS_DIGITS(port) ? port.toUInt(&ok) : 0;
-  if (!ok || number < 1 || number > 65535) {
-    *problem = QStringLiteral("%1 is not a port: it must be a whole number from 1 to 65535").arg(port);
-    return std::nullopt;
-  }
-  at.port = static_cast<quint16>(number);
-  return at;
-}
-
-QString TEXT_OF(const Endpoint& at) {
-  const QString host = at.host.protocol() == QAbstractSocket::IPv6Protocol
-                           ? QLatin1Char('[') + at.host.toString() + QLatin1Char(']')
-                           : at.host.toString();
-  return host + QLatin1Char(':') + QString::number(at.port);
-}
 
 Server::Server(velta& w) : QObject(&w), window_(w) {
   setObjectName(QStringLiteral("tracking_server"));
@@ -271,7 +199,7 @@ void Server::run(const Waiting& w) {
   {
     const tune_cmd::Busy busy;
     const tune_cmd::Unattended quiet;
-    const ControlsLock lock(window_);
+    const RequestLock lock(window_);
     code = ask_controller(w.request, quiet, &azimuth, &why);
   }
   running_ = false;

@@ -1,21 +1,24 @@
-// The communication monitor: holds the port open and lists every reply frame
-// the controller sends, numbered, in cbox_reply_text. Its only state is the
-// caption of cmd_monitor ("START..." idle, "STOP" running).
-#include <QPushButton>
+#include "monitor/monitor.h"
+
 #include <optional>
 #include <utility>
 
-#include "app/myVar.h"
 #include "monitor/locking.h"
 #include "monitor/reply_box.h"
+#include "protocol/panel.h"
 #include "protocol/tune_cmd.h"
-#include "ui/colours.h"
-#include "ui/velta.h"
+#include "serial/serial_vars.h"
+
+namespace myVar {
+QString monitor_line;
+}  // namespace myVar
 
 namespace tune_cmd {
 namespace {
-const QString START = QStringLiteral("START...");
-const QString STOP = QStringLiteral("STOP");
+const QString START = QLatin1String(MONITOR_START);
+const QString STOP = QLatin1String(MONITOR_STOP);
+const QString BUTTON = QStringLiteral("cmd_monitor");
+const QString GOTO_REPLY = QStringLiteral("goto_replay");
 
 // Set by a status reply whose terminator never came: the monitor ends.
 bool status_terminator_lost = false;
@@ -27,7 +30,7 @@ bool starting = false;
 // one that is stopping, each with its own mark; this is the innermost.
 std::optional<Busy>* stopping = nullptr;
 
-QString caption() { return velta_form().cmd_monitor->text(); }
+void set_caption(const QString& caption) { PANEL().set_text(BUTTON, caption); }
 
 // Every received character goes into the line with its blanks trimmed; the
 // terminating CR shows as "|r>".
@@ -40,9 +43,8 @@ QString line_head(long long n) { return QLatin1Char(' ') + QString::number(n) + 
 
 // Controls after every way the monitor ends.
 void back_to_idle() {
-  velta& w = velta_form();
-  w.cmd_monitor->setText(START);
-  w.goto_replay->setEnabled(true);
+  set_caption(START);
+  PANEL().set_enabled(GOTO_REPLY, true);
   ENABLE_ALL();
 }
 
@@ -53,7 +55,7 @@ enum class LoopEnd { stopped, bad_header, link_lost, status_terminator };
 bool wait_for_stx() {
   for (;;) {
     YIELD_FOR_INPUT();
-    if (caption() == START || LINK_LOST()) return false;
+    if (MONITOR_IDLE() || LINK_LOST()) return false;
     if (READ_PORT() == QLatin1String("\x02")) return true;
   }
 }
@@ -63,7 +65,7 @@ LoopEnd receive_loop() {
   myVar::monitor_line.clear();
   status_terminator_lost = false;
   for (;;) {
-    if (caption() != STOP) return LoopEnd::stopped;
+    if (!MONITOR_RUNS()) return LoopEnd::stopped;
     if (!wait_for_stx()) return LINK_LOST() ? LoopEnd::link_lost : LoopEnd::stopped;
     myVar::monitor_line = line_head(frame++);
     const QString a = GET_CHAR();
@@ -85,25 +87,23 @@ LoopEnd receive_loop() {
 }
 
 void stop_request() {
-  velta& w = velta_form();
   if (stopping && !*stopping) stopping->emplace();
-  w.cmd_monitor->setText(START);
+  set_caption(START);
   ENABLE_CMD_MONITOR();
-  w.goto_replay->setEnabled(true);
+  PANEL().set_enabled(GOTO_REPLY, true);
   ENABLE_WRITE_MODE();
 }
 }  // namespace
 
 void MONITOR_LOOP() {
-  if (caption() != START) {
+  if (!MONITOR_IDLE()) {
     // Clicked while running: the loop further up the call stack sees the
     // caption at its next check and ends.
     stop_request();
     return;
   }
-  velta& w = velta_form();
   DISABLE_CMD_MONITOR();
-  w.goto_replay->setEnabled(false);
+  PANEL().set_enabled(GOTO_REPLY, false);
   DISABLE_WRITE_MODE();
   {
     const Busy busy;
@@ -113,7 +113,7 @@ void MONITOR_LOOP() {
     CMD_M();
     starting = false;
   }
-  w.cmd_monitor->setText(STOP);
+  set_caption(STOP);
   DISABLE_WRITE_MODE();
   ENABLE_CMD_MONITOR();
 
@@ -136,7 +136,7 @@ void MONITOR_LOOP() {
     // The device is gone: say so once; an S exchange would only fail again.
     END_LINK_REPORT();
   } else if (opened) {
-    w.cmd_monitor->setText(START);  // S runs as a full exchange with its reply check
+    set_caption(START);  // S runs as a full exchange with its reply check
     CMD_S();
   }
   back_to_idle();

@@ -1,31 +1,18 @@
 // Go-to (command G with an angle) and the two stops (G with the reserved
 // angles 977 and 999) of the main window's "GOTO" group.
-
-#include "app/myVar.h"
-#include "monitor/locking.h"
+#include "protocol/colours.h"
 #include "protocol/tune_cmd.h"
-#include "ui/colours.h"
-#include "ui/msgbox.h"
-#include "ui/velta.h"
+#include "serial/serial_vars.h"
 
 using namespace tune_cmd;
 
 namespace {
-// A go-to angle the CBOX can be sent: a whole number of degrees, digits only
-// (leading zeros allowed), 0 to 359.
-bool valid_angle(const QString& trimmed) {
-  if (!IS_DIGITS(trimmed)) return false;
-  bool ok = false;
-  const qulonglong v = trimmed.toULongLong(&ok);
-  return ok && v <= 359;
-}
-
 // The result letter of a G reply; the terminator follows it.
 bool check_terminator_after_result(const QString& command) {
   return CHECK_TERMINATOR(QStringLiteral("<Return> invalid, received ASC:"), TERMINATOR_TIMEOUT(command));
 }
 
-Outcome stop(QPushButton* button, const QString& angle, const QString& command) {
+Outcome stop(const char* button, const QString& angle, const QString& command) {
   // While the monitor is idle the port is open only inside an exchange: this
   // stop then runs nested in one that is waiting for its reply.
   const bool nested = MONITOR_IDLE() && MSComm1()->portOpen();
@@ -61,26 +48,34 @@ Outcome stop(QPushButton* button, const QString& angle, const QString& command) 
 }  // namespace
 
 namespace tune_cmd {
+bool VALID_ANGLE(const QString& trimmed) {
+  if (!IS_DIGITS(trimmed)) return false;
+  bool ok = false;
+  const qulonglong v = trimmed.toULongLong(&ok);
+  return ok && v <= 359;
+}
+
 Outcome CMD_GOTO(const QString& angle, QString* result_out) {
-  velta& w = velta_form();
-  return EXCHANGE({'G', angle, QStringLiteral("cmd G: communication timeout on <header>")}, [&w, result_out] {
+  static const QString reply_box = QStringLiteral("goto_replay");
+  return EXCHANGE({'G', angle, QStringLiteral("cmd G: communication timeout on <header>")}, [result_out] {
+    Panel& p = PANEL();
     const QString result = GET_CHAR();
     if (result_out) *result_out = result;
     if (result == QLatin1String("E")) {
-      w.goto_replay->setText(QStringLiteral("WRONG"));
-      ui::SET_BACKCOLOR(w.goto_replay, ui::RED());
+      p.set_text(reply_box, QStringLiteral("WRONG"));
+      p.set_backcolor(reply_box, colours::RED());
       // Two characters follow a rejection; they carry nothing for the tool.
       GET_CHAR();
       GET_CHAR();
       return true;
     }
     if (result == QLatin1String("R")) {
-      w.goto_replay->setText(QStringLiteral("CORRECT"));
-      ui::SET_BACKCOLOR(w.goto_replay, ui::SYS_WINDOW_BACKGROUND());
+      p.set_text(reply_box, QStringLiteral("CORRECT"));
+      p.set_backcolor(reply_box, colours::SYS_WINDOW_BACKGROUND());
     } else {
       // What came, as it came: after a time-out nothing, so that the result of
       // an earlier go-to never stands beside this one's failure.
-      w.goto_replay->setText(result);
+      p.set_text(reply_box, result);
     }
     if (result.isEmpty()) {
       REPORT(QStringLiteral("cmd G: communication timeout on <result>"), Failure::timeout);
@@ -90,28 +85,6 @@ Outcome CMD_GOTO(const QString& angle, QString* result_out) {
   });
 }
 
-Outcome CMD_SOFT_STOP() { return stop(velta_form().soft_stop, QStringLiteral("977"), QStringLiteral("cmd G777")); }
-Outcome CMD_FAST_STOP() { return stop(velta_form().fast_stop, QStringLiteral("999"), QStringLiteral("cmd G999")); }
+Outcome CMD_SOFT_STOP() { return stop("soft_stop", QStringLiteral("977"), QStringLiteral("cmd G777")); }
+Outcome CMD_FAST_STOP() { return stop("fast_stop", QStringLiteral("999"), QStringLiteral("cmd G999")); }
 }  // namespace tune_cmd
-
-void velta::go_to_angle_Change() {
-  const double v = Val(go_to_angle->text());
-  ui::SET_BACKCOLOR(go_to_angle, v > 359 || v < 0 ? ui::RED() : ui::SYS_WINDOW_BACKGROUND());
-}
-
-void velta::execute_Click() {
-  const Busy busy;
-  DISABLE_ALL();
-  const QString angle = TRIM_BLANKS(go_to_angle->text());
-  if (valid_angle(angle)) {
-    CMD_GOTO(angle);
-  } else {
-    // Text that is no angle never reaches the motor controller.
-    ui::SET_BACKCOLOR(go_to_angle, ui::RED());
-    ui::MsgBox(QStringLiteral("cmd G not sent: the angle must be a whole number from 0 to 359, received:") + angle);
-  }
-  ENABLE_ALL();
-}
-
-void velta::soft_stop_Click() { CMD_SOFT_STOP(); }
-void velta::fast_stop_Click() { CMD_FAST_STOP(); }

@@ -2,27 +2,26 @@
 // its fifteen parameters, DIP switches and calibration factor, converted into
 // the user's units and shown in the "PARAMETERS READ" boxes. At start-up
 // (fill_set_fields True) the values also go into the entry controls.
-#include "app/myVar.h"
-#include "monitor/locking.h"
+#include "protocol/colours.h"
 #include "protocol/parameter_record.h"
 #include "protocol/read_set.h"
 #include "protocol/tune_cmd.h"
-#include "ui/colours.h"
-#include "ui/velta.h"
+
+namespace myVar {
+bool fill_set_fields = false;
+}  // namespace myVar
 
 namespace tune_cmd {
 namespace {
 const QString DEGREE = QStringLiteral("\u00b0");
 
-QLineEdit* read_out(velta& w, const Parameter& p) { return w.findChild<QLineEdit*>(QString::fromLatin1(p.read_out)); }
-
 // Shows parameter p of the set read so far (its field's text t, its value in
 // the set); loads its entry controls too at start-up. False, after telling
 // it, when the field holds what the parameter cannot be.
-bool show(velta& w, const Parameter& p, const QString& t, const ControllerSet& set, bool fill) {
+bool show(Panel& w, const Parameter& p, const QString& t, const ControllerSet& set, bool fill) {
   const double v = set[static_cast<std::size_t>(p.n - 1)];
   const double a = set[5], b = set[6];
-  QLineEdit* box = read_out(w, p);
+  const QString box = QString::fromLatin1(p.read_out);
   Entries entries;
   const QString entry = QString::fromLatin1(p.entry);
   switch (p.unit) {
@@ -31,33 +30,34 @@ bool show(velta& w, const Parameter& p, const QString& t, const ControllerSet& s
         REPORT(QStringLiteral("cmd L, <mode>(0, 1 or 2) invalid, received:") + t);
         return false;
       }
-      box->setText(USER_TEXT(set, p.n));
+      w.set_text(box, USER_TEXT(set, p.n));
       for (const char* option : {"north_stop", "south_stop"}) entries[option] = ENTRIES_OF(set, false).value(option);
       break;
     case Unit::degrees:
     case Unit::check_angle:
-      box->setText(t + DEGREE);
+      w.set_text(box, t + DEGREE);
       entries[entry] = t;
       break;
     case Unit::seconds:
-      box->setText(SECONDS_TEXT(v) + QStringLiteral("sec"));
+      w.set_text(box, SECONDS_TEXT(v) + QStringLiteral("sec"));
       entries[entry] = SECONDS_TEXT(v);
       break;
     case Unit::on_off:
-      box->setText(USER_TEXT(set, p.n));
+      w.set_text(box, USER_TEXT(set, p.n));
       entries[entry] = v != 0 ? QStringLiteral("1") : QStringLiteral("0");
       break;
     case Unit::pwm_on_time:
       return true;  // shown with the off-time
     case Unit::pwm_off_time:
-      box = w.read_pwm_period;
-      box->setText(a + b != 0 ? PERIOD_TEXT(a, b) + QStringLiteral("ms") : QStringLiteral("???ms"));
-      w.read_pwm_max_duty->setText(MAX_DUTY_TEXT(a, b) + QStringLiteral("%"));
+      // The period shows in the box of the on-time, the maximum duty in this one's.
+      w.set_text(QString::fromLatin1(PARAMETER(p.n - 1).read_out),
+                 a + b != 0 ? PERIOD_TEXT(a, b) + QStringLiteral("ms") : QStringLiteral("???ms"));
+      w.set_text(box, MAX_DUTY_TEXT(a, b) + QStringLiteral("%"));
       entries[QStringLiteral("pwm_period")] = PERIOD_TEXT(a, b);
       entries[QStringLiteral("pwm_max_duty")] = MAX_DUTY_TEXT(a, b);
       break;
     case Unit::pwm_min_on_time:
-      box->setText(MIN_DUTY_TEXT(a, b, v) + QStringLiteral("%"));
+      w.set_text(box, MIN_DUTY_TEXT(a, b, v) + QStringLiteral("%"));
       entries[entry] = MIN_DUTY_TEXT(a, b, v);
       break;
     case Unit::offset:
@@ -66,10 +66,10 @@ bool show(velta& w, const Parameter& p, const QString& t, const ControllerSet& s
       // cannot be written back. The field had its full width, so the items
       // after it are still in step and read on.
       if (Val(t) > 65535) {
-        box->setText(QStringLiteral("invalid:") + t);
+        w.set_text(box, QStringLiteral("invalid:") + t);
         return true;
       }
-      box->setText(S(v) + DEGREE);
+      w.set_text(box, S(v) + DEGREE);
       entries[entry] = S(v);
       break;
   }
@@ -79,7 +79,7 @@ bool show(velta& w, const Parameter& p, const QString& t, const ControllerSet& s
 
 // The body of the L reply after its header, item by item. True when the reply
 // was complete; at its first fault (told by then) false.
-bool read_body(velta& w, ReadSet& read) {
+bool read_body(Panel& w, ReadSet& read) {
   QString t;
   // The separator between two items; false (and told) when it is not ",".
   auto separator = [] {
@@ -96,10 +96,10 @@ bool read_body(velta& w, ReadSet& read) {
 
   // 1: current position; 2: busy or ready.
   if (!field()) return false;
-  w.curr_pos->setText(t + DEGREE);
+  w.set_text(QStringLiteral("curr_pos"), t + DEGREE);
   if (!separator()) return false;
   t = GET_CHAR();
-  if (!SHOW_STATE(w.cbox_status, t)) {
+  if (!SHOW_STATE(QStringLiteral("cbox_status"), t)) {
     // Anything else leaves the rest of the reply unreadable.
     REPORT(QStringLiteral("cmd L, <data>(R or B) invalid, received:") + t, KIND_OF(t));
     return false;
@@ -124,56 +124,38 @@ bool read_body(velta& w, ReadSet& read) {
   if (!field()) return false;
   read.dip = t;
   const bool enabled = t != QLatin1String("0");
-  w.dipsw->setText(enabled ? QStringLiteral("ENABLED") : QStringLiteral("DISABLED"));
-  const QColor text_colour = enabled ? ui::RED() : ui::SYS_WINDOW_TEXT();
-  ui::SET_FORECOLOR(w.dipsw, text_colour);
-  ui::SET_FORECOLOR(w.label_dipsw, text_colour);
+  w.set_text(QStringLiteral("dipsw"), enabled ? QStringLiteral("ENABLED") : QStringLiteral("DISABLED"));
+  const QColor text_colour = enabled ? colours::RED() : colours::SYS_WINDOW_TEXT();
+  w.set_forecolor(QStringLiteral("dipsw"), text_colour);
+  w.set_forecolor(QStringLiteral("label_dipsw"), text_colour);
   if (!separator()) return false;
 
   // 19: calibration factor, as it came.
   if (!field()) return false;
   read.cal_factor = t;
-  w.cal_fact->setText(t);
+  w.set_text(QStringLiteral("cal_fact"), t);
 
   return CHECK_TERMINATOR(QStringLiteral("<Return> invalid, received ASC:"), TERMINATOR_TIMEOUT(QStringLiteral("cmd L")));
 }
 }  // namespace
 
-void FORGET_READ_VALUES(velta& w) {
-  for (QLineEdit* box : w.info_read->findChildren<QLineEdit*>()) box->setText(box->property("design_text").toString());
-  ui::SET_BACKCOLOR(w.cbox_status, ui::SYS_WINDOW_BACKGROUND());
-  // The DIP switches' design colour is red, on the box and on its label.
-  ui::SET_FORECOLOR(w.dipsw, ui::RED());
-  ui::SET_FORECOLOR(w.label_dipsw, ui::RED());
-}
-
 bool CMD_READ_INFO() {
-  velta& w = velta_form();
-  const Busy busy;
-  DISABLE_ALL();
-  // A stop must still be possible while the read waits.
-  w.fast_stop->setEnabled(true);
-  w.soft_stop->setEnabled(true);
+  Panel& w = PANEL();
   // A read a stop broke into must not look like a complete one.
   const WaitingExchange waiting(QStringLiteral("cmd L"),
                                 QStringLiteral("The PARAMETERS READ boxes show nothing of its reply."),
-                                [&w] { FORGET_READ_VALUES(w); });
+                                [&w] { w.forget_read_values(); });
   ReadSet read;
-  read.version = w.firm_version->text();
+  read.version = w.text(QStringLiteral("firm_version"));
   const Outcome outcome = EXCHANGE({'L', {}, QStringLiteral("cmd L: communication timeout on <header>")},
                                    [&w, &read] { return read_body(w, read); });
-  ENABLE_ALL();
   if (outcome != Outcome::done) return false;
   read.complete = true;
   KEEP_READ_SET(read);
-  emit w.parameters_read();
+  w.read_complete();
   return true;
 }
-}  // namespace tune_cmd
 
-void velta::read_info_Click() { tune_cmd::CMD_READ_INFO(); }
-
-namespace tune_cmd {
 namespace {
 ReadSet last_read;
 }

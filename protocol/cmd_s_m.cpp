@@ -1,11 +1,10 @@
 // Commands S and M: no data, one state letter in the reply.
 #include "protocol/tune_cmd.h"
-#include "ui/velta.h"
 
 namespace tune_cmd {
 bool CMD_S() {
   const Outcome outcome =
-      EXCHANGE({'S', {}, QStringLiteral("cmd S, Communication timeout on <header>"), nullptr, velta_form().command_s},
+      EXCHANGE({'S', {}, QStringLiteral("cmd S, Communication timeout on <header>"), nullptr, "command_s"},
                [] {
                  const QString state = GET_CHAR();
                  if (state != QLatin1String("R")) {
@@ -19,7 +18,7 @@ bool CMD_S() {
 }
 
 void CMD_M() {
-  EXCHANGE({'M', {}, QStringLiteral("cmd M, Communication timeout on <header>"), nullptr, velta_form().command_c},
+  EXCHANGE({'M', {}, QStringLiteral("cmd M, Communication timeout on <header>"), nullptr, "command_c"},
            [] {
              const QString state = GET_CHAR();
              if (state == QLatin1String("B")) {

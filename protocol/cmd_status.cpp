@@ -1,18 +1,17 @@
 // The status command "?" and the one reader of a status reply's fields, which
 // the communication monitor uses for the status frames it lists.
-#include "app/myVar.h"
+#include "protocol/colours.h"
 #include "protocol/tune_cmd.h"
-#include "ui/colours.h"
-#include "ui/velta.h"
 
 namespace tune_cmd {
-bool SHOW_STATE(QLineEdit* box, const QString& state) {
+bool SHOW_STATE(const QString& box, const QString& state) {
+  Panel& p = PANEL();
   if (state == QLatin1String("B")) {
-    box->setText(QStringLiteral("BUSY"));
-    ui::SET_BACKCOLOR(box, ui::RED());
+    p.set_text(box, QStringLiteral("BUSY"));
+    p.set_backcolor(box, colours::RED());
   } else if (state == QLatin1String("R")) {
-    box->setText(QStringLiteral("READY"));
-    ui::SET_BACKCOLOR(box, ui::SYS_WINDOW_BACKGROUND());
+    p.set_text(box, QStringLiteral("READY"));
+    p.set_backcolor(box, colours::SYS_WINDOW_BACKGROUND());
   } else {
     return false;
   }
@@ -20,14 +19,14 @@ bool SHOW_STATE(QLineEdit* box, const QString& state) {
 }
 
 StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QString&)>& seen) {
-  velta& w = velta_form();
+  Panel& p = PANEL();
   const QString position = GET_NUM03_SILENT();
   seen(position);
   if (position.isEmpty()) {
     if (!t.position_timeout.isEmpty()) REPORT(t.position_timeout, Failure::timeout);
     return StatusRead::failed;
   }
-  w.fast_pos->setText(TRIM_BLANKS(position + QStringLiteral("\u00b0")));
+  p.set_text(QStringLiteral("fast_pos"), TRIM_BLANKS(position + QStringLiteral("\u00b0")));
   const QString separator = GET_CHAR();
   seen(separator);
   if (separator != QLatin1String(",")) {
@@ -37,10 +36,10 @@ StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QStr
   const QString state = GET_CHAR();
   seen(state);
   bool right = true;
-  if (!SHOW_STATE(w.fast_status, state)) {
+  if (!SHOW_STATE(QStringLiteral("fast_status"), state)) {
     // The terminator is still tested after this.
     if (t.state.isEmpty()) {
-      w.fast_status->setText(QStringLiteral("???"));
+      p.set_text(QStringLiteral("fast_status"), QStringLiteral("???"));
     } else {
       REPORT(t.state + state, KIND_OF(state));
       right = false;
@@ -76,7 +75,7 @@ Outcome CMD_STATUS() {
       TERMINATOR_TIMEOUT(QStringLiteral("cmd ?")),
   };
   return EXCHANGE({'?', {}, QStringLiteral("cmd ?, Communication timeout on <header>"), &header,
-                   velta_form().command_qm},
+                   "command_qm"},
                   [] { return READ_STATUS(fields, [](const QString&) {}) == StatusRead::complete; });
 }
 }  // namespace tune_cmd

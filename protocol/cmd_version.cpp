@@ -1,6 +1,5 @@
 // Command V: the firmware version, shown as three digits, a point and the rest.
 #include "protocol/tune_cmd.h"
-#include "ui/velta.h"
 
 namespace tune_cmd {
 bool CMD_VERSION() {
@@ -17,7 +16,7 @@ bool CMD_VERSION() {
         QString version = TRIM_BLANKS(GET_NUM05NT());
         if (version.isEmpty()) return false;
         if (version.size() < 5) version = QString(5 - version.size(), '0') + version;
-        velta_form().firm_version->setText(version.left(3) + QStringLiteral(".") + version.mid(3, 5));
+        PANEL().set_text(QStringLiteral("firm_version"), version.left(3) + QStringLiteral(".") + version.mid(3, 5));
         return CHECK_TERMINATOR(QStringLiteral("V cmd, <return> invalid, received ASC:"),
                                 TERMINATOR_TIMEOUT(QStringLiteral("cmd V")));
       });

@@ -3,15 +3,11 @@
 // line. Nothing that would put a wrong value into the controller is sent: the
 // set is checked before anything goes out, and each value read at the moment
 // it is sent is checked again then.
-#include "monitor/locking.h"
 #include "protocol/parameter_record.h"
 #include "protocol/tune_cmd.h"
-#include "ui/msgbox.h"
-#include "ui/velta.h"
 
 namespace tune_cmd {
 namespace {
-const QString NOT_SENT = QStringLiteral("cmd W not sent: ");
 const QString NOTHING_WRITTEN = QStringLiteral("Nothing was written to the CBOX.");
 const QString PART_WRITTEN = QStringLiteral("The CBOX may hold the new set only in part: read it with cmd L.");
 
@@ -36,13 +32,13 @@ bool ready_for_values() {
 
 // The values, one line each. `record` holds the entries taken before the W
 // frame went out; the values read when sent are taken anew from the window.
-bool send_values(const velta& w, Entries record, WaitingExchange& waiting) {
+bool send_values(const std::function<Entries()>& entries_now, Entries record, WaitingExchange& waiting) {
   for (const Parameter& p : RECORD()) {
     if (p.read_when_sent) {
       // The boxes stay editable while the write waits: this value and the
       // later ones are read anew (values already sent stay as they went), and
       // a value that has turned invalid stops the set before it goes out.
-      const Entries now = w.entries();
+      const Entries now = entries_now();
       for (const Parameter& later : RECORD())
         if (later.n >= p.n && later.read_when_sent) record[later.entry] = now.value(later.entry);
       const QString problem = RECORD_PROBLEM(record);
@@ -73,42 +69,24 @@ bool send_values(const velta& w, Entries record, WaitingExchange& waiting) {
   return true;
 }
 }  // namespace
-}  // namespace tune_cmd
 
-void velta::write_mode_Click() {
-  using namespace tune_cmd;
-  if (!ui::ASK_OVERWRITE(QStringLiteral("THIS COMMAND OVERWRITES THE CBOX SETTINGS!!! ARE YOU SURE?"))) return;
-  const Busy busy;
-  DISABLE_ALL();
-  // A stop must still be possible while the write waits.
-  fast_stop->setEnabled(true);
-  soft_stop->setEnabled(true);
-  inv_delay->setText(TRIM_BLANKS(inv_delay->text()));
-  if (!MONITOR_IDLE()) {
-    ui::MsgBox(QStringLiteral("Monitor is ACTIVE, cmd W not allowed!"));
-    ENABLE_ALL();
-    return;
-  }
-  // Garbage must never reach the controller's stored settings: the set is
-  // refused before anything is sent.
-  if (const QString problem = RECORD_PROBLEM(entries()); !problem.isEmpty()) {
-    ui::MsgBox(NOT_SENT + problem);
-    ENABLE_ALL();
-    return;
-  }
+const QString CMD_W_NOT_SENT = QStringLiteral("cmd W not sent: ");
+
+bool CMD_WRITE(const std::function<Entries()>& entries_now) {
   WaitingExchange waiting(QStringLiteral("cmd W"), NOTHING_WRITTEN);
   // Its result does not matter: a failed S has told the user, the write goes
   // on; only a stop sent meanwhile ends it here.
   CMD_S();
-  if (!INTERRUPTED()) {
-    // The boxes could be edited while S waited: the values taken now are
-    // checked once more before the frame goes out.
-    const Entries record = entries();
-    if (const QString problem = RECORD_PROBLEM(record); !problem.isEmpty())
-      ui::MsgBox(NOT_SENT + problem);
-    else
-      EXCHANGE({'W', {}, QStringLiteral("cmd W: communication timeout on <header>")},
-               [&] { return ready_for_values() && send_values(*this, record, waiting); });
+  if (INTERRUPTED()) return false;
+  // The boxes could be edited while S waited: the values taken now are
+  // checked once more before the frame goes out.
+  const Entries record = entries_now();
+  if (const QString problem = RECORD_PROBLEM(record); !problem.isEmpty()) {
+    TELL(CMD_W_NOT_SENT + problem);
+    return false;
   }
-  ENABLE_ALL();
+  return EXCHANGE({'W', {}, QStringLiteral("cmd W: communication timeout on <header>")},
+                  [&] { return ready_for_values() && send_values(entries_now, record, waiting); }) == Outcome::done;
 }
+}  // namespace tune_cmd
+

@@ -1,9 +1,6 @@
 #include "protocol/exchange.h"
 
-#include <QPushButton>
-
-#include "app/myVar.h"
-#include "ui/velta.h"
+#include "serial/serial_vars.h"
 
 namespace tune_cmd {
 namespace {
@@ -48,8 +45,6 @@ Busy::~Busy() {
 }
 bool EXCHANGE_RUNNING() { return busy_depth > 0; }
 void ON_EXCHANGES_ENDED(std::function<void()> f) { on_ended = std::move(f); }
-
-bool MONITOR_IDLE() { return velta_form().cmd_monitor->text() == QLatin1String("START..."); }
 
 void SEND_FRAME(char code, const QString& data) {
   QByteArray frame;
@@ -107,8 +102,9 @@ void END_EXCHANGE() {
 Outcome EXCHANGE(const Command& c, const std::function<bool()>& fields) {
   const Busy busy;
   // A button already disabled (by a lock around this exchange) stays so.
-  const bool give_back = c.own_button && c.own_button->isEnabled();
-  if (c.own_button) c.own_button->setEnabled(false);
+  const QString button = QLatin1String(c.own_button);
+  const bool give_back = c.own_button && PANEL().enabled(button);
+  if (c.own_button) PANEL().set_enabled(button, false);
   Outcome outcome = Outcome::failed;
   if (!OPEN_COM()) {
     SEND_FRAME(c.code, c.data);
@@ -116,7 +112,7 @@ Outcome EXCHANGE(const Command& c, const std::function<bool()>& fields) {
     else if (read_header(c) && (!fields || fields())) outcome = Outcome::done;
   }
   END_EXCHANGE();
-  if (give_back) c.own_button->setEnabled(true);
+  if (give_back) PANEL().set_enabled(button, true);
   return outcome;
 }
 }  // namespace tune_cmd

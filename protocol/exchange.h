@@ -5,16 +5,12 @@
 #include <QString>
 #include <functional>
 
+#include "protocol/panel.h"
 #include "serial/link.h"
-
-class QWidget;
 
 namespace tune_cmd {
 inline constexpr char STX = 2;
 inline constexpr char CR = 13;
-
-// The monitor is idle exactly when the caption of cmd_monitor is "START...".
-bool MONITOR_IDLE();
 
 // STX, "A", the command code, the data, CR, in one write.
 void SEND_FRAME(char code, const QString& data = QString());
@@ -50,7 +46,7 @@ struct Command {
   QString data;                         // after the code: an angle, a factor
   QString header_timeout;               // no STX within the reply period
   const HeaderTexts* header = nullptr;  // nullptr: the generic texts
-  QWidget* own_button = nullptr;        // disabled while the exchange runs
+  const char* own_button = nullptr;     // its object name: disabled while the exchange runs
   // A stop sent while another exchange waits for its reply shares the port
   // with it: that reply may come first. Its frame is then skipped, once, and
   // the wait goes on for the stop's own reply.

@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
-#include "protocol/number_text.h"
+#include "serial/number_text.h"
 
 namespace tune_cmd {
 namespace {

@@ -4,6 +4,11 @@
 
 #include "protocol/parameter_record.h"
 
+namespace myVar {
+// True only while start-up runs the parameter read: also load the entry controls.
+extern bool fill_set_fields;
+}  // namespace myVar
+
 namespace tune_cmd {
 struct ReadSet {
   ControllerSet values{};  // the fifteen values; the offset in degrees

@@ -4,12 +4,10 @@
 #include <QString>
 #include <functional>
 
-class velta;
-class QLineEdit;
-
 #include "protocol/exchange.h"
-#include "protocol/number_text.h"
+#include "protocol/parameter_record.h"
 #include "serial/field_readers.h"
+#include "serial/number_text.h"
 #include "serial/link.h"
 #include "serial/yield.h"
 
@@ -18,7 +16,7 @@ namespace tune_cmd {
 Outcome CMD_STATUS();
 // A busy/ready letter into its box (fast_status, cbox_status): "BUSY" on red
 // or "READY"; False (nothing shown) for any other letter.
-bool SHOW_STATE(QLineEdit* box, const QString& state);
+bool SHOW_STATE(const QString& box, const QString& state);
 
 // The texts of the fields of a status reply, as "cmd ?" and the monitor tell
 // them (an empty text: nothing is told there).
@@ -43,6 +41,9 @@ void CMD_M();
 // V: firmware version into firm_version; True when the exchange failed.
 bool CMD_VERSION();
 
+// A go-to angle the CBOX can be sent: a whole number of degrees, digits only
+// (leading zeros allowed), 0 to 359.
+bool VALID_ANGLE(const QString& trimmed);
 // Go-to: the angle's text as it goes on the wire (digits, 0 to 359). The
 // result letter lands in goto_replay; `result` gets it too when given.
 Outcome CMD_GOTO(const QString& angle, QString* result = nullptr);
@@ -50,23 +51,23 @@ Outcome CMD_GOTO(const QString& angle, QString* result = nullptr);
 Outcome CMD_SOFT_STOP();
 Outcome CMD_FAST_STOP();
 
-// Parameter read L. True when the whole reply was read.
+// Parameter read L: the PARAMETERS READ boxes, and at start-up
+// (fill_set_fields) the entries too. True when the whole reply was read. The
+// caller holds the lock around it.
 bool CMD_READ_INFO();
-// The PARAMETERS READ boxes back to their design texts and colours, as before
-// any read.
-void FORGET_READ_VALUES(velta& w);
 
-// Calibration commands of the CALIBRATION window.
+// Parameter write W of a set the caller has checked and confirmed: S, then
+// the W dialogue. `entries_now` gives the entries as they stand when a value
+// that is read when sent goes out. True when the controller confirmed the
+// whole set. The caller holds the lock around it.
+bool CMD_WRITE(const std::function<Entries()>& entries_now);
+// "cmd W not sent: " and why: the set holds what must not reach the CBOX.
+extern const QString CMD_W_NOT_SENT;
+
+// Calibration commands: C (360°), c (default), K at an angle and F with a
+// calibration factor, the data as typed.
 void CMD_CALIB_360();
 void CMD_CALIB_DEFAULT();
-void CMD_CALIB_ANGLE();
-void CMD_CALIB_FACTOR();
-
-// Communication monitor.
-void MONITOR_LOOP();
-void SHOW_STATUS_REPLY();
-void SHOW_RAW_REPLY();
-// True from a click on START... until the monitor runs (its opening S, ? and
-// M): the monitor is neither idle nor stoppable yet.
-bool MONITOR_STARTING();
+void CMD_CALIB_ANGLE(const QString& angle);
+void CMD_CALIB_FACTOR(const QString& factor);
 }  // namespace tune_cmd

@@ -1,7 +1,7 @@
 #include "serial/field_readers.h"
 
-#include "app/myVar.h"
-#include "protocol/number_text.h"
+#include "serial/serial_vars.h"
+#include "serial/number_text.h"
 #include "serial/link.h"
 #include "serial/yield.h"
 

@@ -2,9 +2,8 @@
 
 #include <QTimer>
 
-#include "app/myVar.h"
+#include "serial/serial_vars.h"
 #include "serial/yield.h"
-#include "ui/msgbox.h"
 
 namespace tune_cmd {
 namespace {
@@ -14,6 +13,7 @@ bool link_lost_ = false;
 bool link_lost_told_ = false;
 int lost_port_ = 0;
 Unattended* unattended_ = nullptr;
+std::function<void(const QString&)> user_messages_;
 // The exchange a stop may break into while it waits, and the stop that did.
 QString waiting_exchange_;
 QString waiting_consequence_;
@@ -24,7 +24,7 @@ bool interrupted_told_ = false;
 // Every failure text goes out here: to the user, or to an unattended caller.
 void tell(const QString& text, Failure kind) {
   if (unattended_) return unattended_->keep(kind, text);
-  ui::MsgBox(text);
+  if (user_messages_) user_messages_(text);
 }
 
 // Tells `text` unless it has been told already in this exchange.
@@ -51,6 +51,10 @@ void tell_interruption() {
   tell_once(interrupted_text_, Failure::timeout, interrupted_told_);
 }
 }  // namespace
+
+void SET_USER_MESSAGES(std::function<void(const QString&)> show) { user_messages_ = std::move(show); }
+
+void TELL(const QString& text) { tell(text, Failure::protocol); }
 
 void ATTACH(SerialComm* comm, QTimer* timer) {
   comm_ = comm;

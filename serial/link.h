@@ -39,6 +39,13 @@ QString GET_CHAR();
 // One direct read of the port: at most one character, empty when none waits.
 QString READ_PORT();
 
+// Where the texts of failures go while a person is there to read them: the
+// window's message box. The window installs it once.
+void SET_USER_MESSAGES(std::function<void(const QString&)> show);
+// Tells a text as it stands, to the user or to an unattended caller (a check
+// that refused to send, not a failure of the link).
+void TELL(const QString& text);
+
 // What kind of failure an exchange met: the port could not be opened (or the
 // device vanished), the controller did not answer in time, or its reply broke
 // the protocol.

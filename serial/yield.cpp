@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include "app/myVar.h"
+#include "serial/serial_vars.h"
 #include "serial/link.h"
 
 namespace tune_cmd {

@@ -57,7 +57,7 @@ class TestCommands : public QObject {
         got = w.firm_version->text();
       }
       if (command == "G")
-        click(w.execute), got = w.goto_replay->text() + (ui::BACKCOLOR(w.goto_replay) == ui::RED() ? " red" : "");
+        click(w.execute), got = w.goto_replay->text() + (ui::BACKCOLOR(w.goto_replay) == colours::RED() ? " red" : "");
       if (command.size() > 1) click(command == "G977" ? w.soft_stop : w.fast_stop);
       const QString tag = command + " " + c.controls.join(' ') + ": ";
       QCOMPARE(tag + b.msgs().texts().join('|'), tag + c.messages);
@@ -76,12 +76,12 @@ class TestCommands : public QObject {
       Bench b;
       velta& w = b.w();
       w.go_to_angle->setText(c.typed);
-      QCOMPARE(ui::BACKCOLOR(w.go_to_angle) == ui::RED(), c.red_while_typed);
+      QCOMPARE(ui::BACKCOLOR(w.go_to_angle) == colours::RED(), c.red_while_typed);
       click(w.execute);
       const QString refused = "cmd G not sent: the angle must be a whole number from 0 to 359, received:";
       QCOMPARE(b.msgs().texts(), c.sent.isEmpty() ? QStringList{refused + QString(c.typed).trimmed()} : QStringList{});
       QCOMPARE(b.sim().received(), c.sent.isEmpty() ? QByteArray() : frame('G', c.sent));
-      if (c.sent.isEmpty()) QCOMPARE(ui::BACKCOLOR(w.go_to_angle), ui::RED());
+      if (c.sent.isEmpty()) QCOMPARE(ui::BACKCOLOR(w.go_to_angle), colours::RED());
       VERIFY_ENDED(w);
     }
   }
@@ -113,13 +113,13 @@ class TestCommands : public QObject {
     };
     DISABLE_ALL();
     DISABLE_ALL();
-    QCOMPARE(state(), (QStringList(7, "off " + ui::SYS_BUTTON_FACE().name()).join(' ')));
+    QCOMPARE(state(), (QStringList(7, "off " + colours::SYS_BUTTON_FACE().name()).join(' ')));
     ENABLE_ALL();
     QCOMPARE(state(), QString("#80ff80 #80ff80 #80ff80 #80ff80 #ffc080 #ffc080 #c0c0ff"));
     w.cmd_monitor->setText("START");  // anything but exactly "START..." counts as running
     DISABLE_ALL();
     ENABLE_ALL();
-    QVERIFY(!w.write_mode->isEnabled() && ui::BACKCOLOR(w.cmd_monitor) == ui::RED());
+    QVERIFY(!w.write_mode->isEnabled() && ui::BACKCOLOR(w.cmd_monitor) == colours::RED());
   }
 
   // While the monitor runs every command only sends; the write refuses.
@@ -161,7 +161,7 @@ class TestCommands : public QObject {
         {cal.cal_factor, "999", true}, {cal.cal_factor, "15000", false}, {cal.calib_angle, "501", true}};
     for (const auto& [box, text, red] : colours) {
       box->setText(text);
-      QCOMPARE(ui::BACKCOLOR(box) == ui::RED(), red);
+      QCOMPARE(ui::BACKCOLOR(box) == colours::RED(), red);
     }
     b.w().calib_Click();
     QCOMPARE(calibration_form()->calib_angle->text(), QString("501"));
@@ -188,7 +188,7 @@ class TestCommands : public QObject {
                                            "PARAMETERS READ boxes show nothing of its reply."});
     for (QLineEdit* box : w.info_read->findChildren<QLineEdit*>())
       QCOMPARE(box->text(), box->property("design_text").toString());
-    QVERIFY(ui::FORECOLOR(w.dipsw) == ui::RED() && ui::FORECOLOR(w.label_dipsw) == ui::RED());
+    QVERIFY(ui::FORECOLOR(w.dipsw) == colours::RED() && ui::FORECOLOR(w.label_dipsw) == colours::RED());
     VERIFY_ENDED(w);
     click(w.read_info);
     QCOMPARE(w.read_lower_limit->text(), QString("12°"));

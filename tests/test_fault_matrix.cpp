@@ -23,7 +23,7 @@ QStringList header(const QString& prefix) {
 
 QString shows(QWidget* w) {
   const auto* e = qobject_cast<QLineEdit*>(w);
-  return e->text() + (ui::BACKCOLOR(w) == ui::RED() ? " red" : "");
+  return e->text() + (ui::BACKCOLOR(w) == colours::RED() ? " red" : "");
 }
 
 // One command of the tool: how to give it and what it then shows (cleared
@@ -82,7 +82,7 @@ const QList<MatrixCommand>& commands() {
        "V cmd, <return> invalid, received ASC:", "", "cmd V, Communication timeout on <return>"},
       // The first field, the state and the last field: the whole reply was read.
       {"L", 'L', [](Bench& b) {
-         FORGET_READ_VALUES(b.w());
+         tune_cmd::PANEL().forget_read_values();
          click(b.w().read_info);
          return b.w().curr_pos->text() + "|" + shows(b.w().cbox_status) + "|" + b.w().cal_fact->text();
        }, "123°|READY|1234", HEADER, "cmd L: communication timeout on <header>", "<Return> invalid, received ASC:", "",

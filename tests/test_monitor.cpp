@@ -110,7 +110,7 @@ class MonitorTest : public QObject {
     s.after(0, "cmd ?", [&b] { b.sim().received(), b.w().command_qm->click(); });
     s.when("its reply", [&b] { return box(b.w()).count('\n') == 1; }, [&b] {
       QVERIFY(!b.w().write_mode->isEnabled() && !b.w().goto_replay->isEnabled());
-      QCOMPARE(ui::BACKCOLOR(b.w().cmd_monitor), ui::RED());
+      QCOMPARE(ui::BACKCOLOR(b.w().cmd_monitor), colours::RED());
       b.w().calib_Click();
       b.w().read_info->click();
     });

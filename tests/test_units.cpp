@@ -4,7 +4,7 @@
 #include <clocale>
 #include <random>
 
-#include "protocol/number_text.h"
+#include "serial/number_text.h"
 #include "tests/harness/bench.h"
 
 using namespace tune_cmd;

@@ -78,7 +78,7 @@ void check_keyboard(QWidget* window, const QList<QWidget*>& order) {
   for (int i = 1; i < order.size(); ++i) QVERIFY(walk.indexOf(order[i - 1]) < walk.indexOf(order[i]));
 }
 
-bool red(QLineEdit* e) { return ui::BACKCOLOR(e) == ui::RED(); }
+bool red(QLineEdit* e) { return ui::BACKCOLOR(e) == colours::RED(); }
 // "box=text" typed: a change even when the box held the text already.
 void type(velta& w, const QString& box_text) {
   QLineEdit* e = w.findChild<QLineEdit*>(box_text.section('=', 0, 0));
@@ -97,7 +97,7 @@ class TestWindow : public QObject {
     velta& w = b.w();
     check_design(&w, "KOR.DEL.VAN." + QString(23, ' ') + "CONTROL BOX SETTINGS - V3.23.1", MAIN);
     QVERIFY(w.pwm_on->isChecked() && w.optimize->isChecked() && !w.mot_check->isChecked() && w.south_stop->isChecked());
-    QVERIFY(ui::FORECOLOR(w.dipsw) == ui::RED() && ui::FORECOLOR(w.label_dipsw) == ui::RED());
+    QVERIFY(ui::FORECOLOR(w.dipsw) == colours::RED() && ui::FORECOLOR(w.label_dipsw) == colours::RED());
     QVERIFY(w.cbox_reply_text->isReadOnly() && w.Timer1->interval() == 3300 && !w.Timer1->isActive());
     QStringList groups;
     for (QGroupBox* g : w.findChildren<QGroupBox*>()) groups << g->objectName() + "=" + g->title();

@@ -1,13 +1,13 @@
 #include "ui/calibration.h"
 
-#include <QPainter>
-#include <QStyleOptionButton>
-#include <QStylePainter>
+#include <QRegularExpression>
 
 #include "protocol/tune_cmd.h"
 #include "ui/colours.h"
 #include "ui/fonts.h"
+#include "ui/msgbox.h"
 #include "ui/velta.h"
+#include "ui/widgets.h"
 
 const QString CALIBRATION::CAPTION = QStringLiteral("KOR.DEL.VAN.  -  CALIBRATION FORM");
 
@@ -20,50 +20,37 @@ constexpr int px(int twips) { return twips / 15; }
 // Colour values in the 0x00BBGGRR form of the window's design.
 QColor bgr(unsigned v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
 
-
-// A button whose caption wraps onto several lines, as the narrow calibration
-// buttons need; text() keeps the caption unchanged.
-class WrapButton : public QPushButton {
- public:
-  using QPushButton::QPushButton;
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QStylePainter p(this);
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    option.text.clear();
-    p.drawControl(QStyle::CE_PushButton, option);
-    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-    p.drawText(rect().adjusted(3, 2, -3, -2), Qt::AlignCenter | Qt::TextWordWrap, text());
-  }
-};
-
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, unsigned colour,
                     int left, int top, int width, int height) {
-  auto* b = new WrapButton(caption, parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setAutoDefault(false);
+  QPushButton* b = ui::NEW_BUTTON(parent, QString::fromLatin1(name), caption, bgr(colour), true);
   b->setFont(ui::ARIAL_BOLD(9.75));
   b->setGeometry(px(left), px(top), px(width), px(height));
-  ui::SET_BACKCOLOR(b, bgr(colour));
   return b;
 }
 
 QLineEdit* box(QWidget* parent, const char* name, const QString& text, unsigned colour, int left,
                int top, int width, int height) {
-  auto* e = new QLineEdit(text, parent);
-  e->setObjectName(QString::fromLatin1(name));
+  QLineEdit* e = ui::NEW_BOX(parent, QString::fromLatin1(name), text, false, bgr(colour));
   e->setFont(ui::ARIAL_BOLD(24));
   e->setGeometry(px(left), px(top), px(width), px(height));
-  ui::SET_BACKCOLOR(e, bgr(colour));
   return e;
+}
+
+// The entry's text for K or F, or nothing (after a message) when it is no
+// whole number and so must not reach the CBOX, which decides on its range.
+bool entry_data(const QLineEdit* entry, const QString& command, const QString& what, QString* data) {
+  static const QRegularExpression whole_number(QStringLiteral("^-?[0-9]+$"));
+  *data = tune_cmd::TRIM_BLANKS(entry->text());
+  if (whole_number.match(*data).hasMatch()) return true;
+  ui::MsgBox(command + QStringLiteral(" not sent: the ") + what +
+             QStringLiteral(" must be a whole number, received:") + *data);
+  return false;
 }
 
 // Red outside the inclusive range, the system's window colour inside it.
 void colour_by_range(QLineEdit* e, double low, double high) {
   const double v = tune_cmd::Val(e->text());
-  ui::SET_BACKCOLOR(e, v < low || v > high ? ui::RED() : ui::SYS_WINDOW_BACKGROUND());
+  ui::SET_BACKCOLOR(e, v < low || v > high ? colours::RED() : colours::SYS_WINDOW_BACKGROUND());
 }
 }  // namespace
 
@@ -117,8 +104,16 @@ CALIBRATION::~CALIBRATION() {
 
 void CALIBRATION::calib_def_Click() { tune_cmd::CMD_CALIB_DEFAULT(); }
 void CALIBRATION::calib360_Click() { tune_cmd::CMD_CALIB_360(); }
-void CALIBRATION::calib_Click() { tune_cmd::CMD_CALIB_ANGLE(); }
-void CALIBRATION::write_factor_Click() { tune_cmd::CMD_CALIB_FACTOR(); }
+void CALIBRATION::calib_Click() {
+  QString angle;
+  if (entry_data(calib_angle, QStringLiteral("cmd K"), QStringLiteral("calibration angle"), &angle))
+    tune_cmd::CMD_CALIB_ANGLE(angle);
+}
+void CALIBRATION::write_factor_Click() {
+  QString factor;
+  if (entry_data(cal_factor, QStringLiteral("cmd F"), QStringLiteral("calibration factor"), &factor))
+    tune_cmd::CMD_CALIB_FACTOR(factor);
+}
 
 void CALIBRATION::cal_factor_Change() { colour_by_range(cal_factor, 1000, 15000); }
 void CALIBRATION::calib_angle_Change() { colour_by_range(calib_angle, 10, 500); }

@@ -1,7 +1,6 @@
 #include "ui/colours.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QLabel>
 #include <QPalette>
 #include <QWidget>
@@ -17,11 +16,6 @@ QPalette::ColorRole fore_role(const QWidget* w) {
   return QPalette::Text;
 }
 }  // namespace
-
-QColor RED() { return QColor(255, 0, 0); }
-QColor SYS_WINDOW_BACKGROUND() { return QApplication::palette().color(QPalette::Base); }
-QColor SYS_WINDOW_TEXT() { return QApplication::palette().color(QPalette::WindowText); }
-QColor SYS_BUTTON_FACE() { return QApplication::palette().color(QPalette::Button); }
 
 void SET_BACKCOLOR(QWidget* w, const QColor& c) {
   QPalette p = w->palette();

@@ -1,16 +1,14 @@
 #pragma once
-// The colours of the windows: red marks a busy controller, a rejected go-to
-// and an entry outside its range; the neutral states are the system's.
+// Colours on the widgets: the background of a button or text box, the text
+// of a label, box or button. The colour values are those of
+// protocol/colours.h.
 #include <QColor>
+
+#include "protocol/colours.h"
 
 class QWidget;
 
 namespace ui {
-QColor RED();                     // colour value 255: red 255, green 0, blue 0
-QColor SYS_WINDOW_BACKGROUND();   // backgrounds of text boxes
-QColor SYS_WINDOW_TEXT();         // text
-QColor SYS_BUTTON_FACE();         // disabled buttons
-
 // Background: the face of a button, the field of a text box.
 void SET_BACKCOLOR(QWidget* w, const QColor& c);
 QColor BACKCOLOR(const QWidget* w);

@@ -8,7 +8,7 @@
 #include <QMenuBar>
 
 #include "app/file_in.h"
-#include "app/myVar.h"
+#include "serial/serial_vars.h"
 #include "app/set_file.h"
 #include "monitor/reply_box.h"
 #include "protocol/read_set.h"

@@ -7,12 +7,16 @@
 #include <cmath>
 #include <limits>
 
-#include "app/myVar.h"
-#include "protocol/number_text.h"
+#include "serial/serial_vars.h"
+#include "serial/number_text.h"
 #include "ui/colours.h"
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
 #include "ui/velta.h"
+
+namespace myVar {
+bool port_accepted = false;
+}  // namespace myVar
 
 const QString quale_com::CAPTION = QStringLiteral("CHOOSE or CONFIRM COM PORT");
 

@@ -13,6 +13,11 @@
 #include "app/file_in.h"
 #include "serial/port_links.h"
 
+namespace myVar {
+// Set by the port chooser's ACCEPT; the start-up sequence waits for it.
+extern bool port_accepted;
+}  // namespace myVar
+
 class quale_com : public QWidget {
   Q_OBJECT
  public:

@@ -9,12 +9,16 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 #include "protocol/parameter_record.h"
 #include "serial/serial_comm.h"
 
 class QMenu;
 class QMenuBar;
+namespace ui {
+class WindowPanel;
+}
 
 class velta : public QWidget {
   Q_OBJECT
@@ -156,6 +160,7 @@ class velta : public QWidget {
  private:
   void build();
   void wire();
+  std::unique_ptr<ui::WindowPanel> panel_;
   bool closed_ = false;
 };
 

@@ -94,8 +94,8 @@ const std::vector<std::pair<const char*, std::function<void()>>>& commands() {
       {"fast stop", [] { window->fast_stop_Click(); }},
       {"C", [] { tune_cmd::CMD_CALIB_360(); }},
       {"c", [] { tune_cmd::CMD_CALIB_DEFAULT(); }},
-      {"K", [] { tune_cmd::CMD_CALIB_ANGLE(); }},
-      {"F", [] { tune_cmd::CMD_CALIB_FACTOR(); }},
+      {"K", [] { tune_cmd::CMD_CALIB_ANGLE("90"); }},
+      {"F", [] { tune_cmd::CMD_CALIB_FACTOR("2500"); }},
       {"monitor", [] { run_monitor(); }},
   };
   return list;

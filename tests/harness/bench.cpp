@@ -9,7 +9,7 @@
 
 #include "app/myVar.h"
 #include "monitor/locking.h"
-#include "protocol/number_text.h"
+#include "serial/number_text.h"
 #include "protocol/tune_cmd.h"
 #include "sim/controller.h"
 #include "ui/calibration.h"
@@ -114,9 +114,9 @@ QStringList exchange_not_ended(velta& w) {
   for (QPushButton* b : {w.write_mode, w.read_info, w.execute, w.cmd_monitor, w.fast_stop, w.soft_stop, w.command_s}) {
     if (b == w.write_mode && running) continue;
     if (!b->isEnabled()) out << b->objectName() + " disabled";
-    else if (ui::BACKCOLOR(b) == ui::SYS_BUTTON_FACE()) out << b->objectName() + " in the disabled colour";
+    else if (ui::BACKCOLOR(b) == colours::SYS_BUTTON_FACE()) out << b->objectName() + " in the disabled colour";
   }
-  if ((ui::BACKCOLOR(w.cmd_monitor) == ui::RED()) != running) out << "cmd_monitor in the wrong colour";
+  if ((ui::BACKCOLOR(w.cmd_monitor) == colours::RED()) != running) out << "cmd_monitor in the wrong colour";
   QList<QPushButton*> own = {w.command_qm, w.command_c, w.command_v, w.calib};
   if (CALIBRATION* f = calibration_form()) own << f->calib360 << f->calib_def << f->calib << f->write_factor;
   for (QPushButton* b : own)

@@ -2,8 +2,10 @@
 #include <QApplication>
 
 #include "app/file_in.h"
-#include "app/myVar.h"
+#include "monitor/monitor.h"
+#include "protocol/read_set.h"
 #include "protocol/tune_cmd.h"
+#include "serial/serial_vars.h"
 #include "ui/calibration.h"
 #include "ui/msgbox.h"
 #include "ui/quale_com.h"
@@ -64,7 +66,7 @@ void velta::Form_Unload(int& cancel) {
   cancel = 0;
   // A monitor that is starting is about to run: closing is refused as while
   // it runs, else its receive loop would go on behind a closed window.
-  if (cmd_monitor->text() == QLatin1String("STOP") || tune_cmd::MONITOR_STARTING()) {
+  if (tune_cmd::MONITOR_RUNS() || tune_cmd::MONITOR_STARTING()) {
     ui::MsgBox(MONITOR_RUNS_TEXT);
     cancel = 1;
   }

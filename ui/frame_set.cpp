@@ -1,11 +1,14 @@
-// The entry controls of "PARAMETERS SET": read and filled as one set of
+// The PARAMETERS SET group: its entry controls read and filled as one set of
 // entries, checked while they are typed (a box turns red while its value is
 // out of range or contradicts another box; the checks only advise: typing is
-// never blocked and no text is changed), and filled with the default set.
+// never blocked and no text is changed), filled with the default set, and
+// written to the CBOX by cmd W.
 #include <QRadioButton>
 
-#include "protocol/number_text.h"
+#include "monitor/locking.h"
 #include "protocol/parameter_record.h"
+#include "protocol/tune_cmd.h"
+#include "serial/number_text.h"
 #include "ui/colours.h"
 #include "ui/msgbox.h"
 #include "ui/velta.h"
@@ -13,7 +16,7 @@
 using tune_cmd::Val;
 
 namespace {
-QColor paint(bool red) { return red ? ui::RED() : ui::SYS_WINDOW_BACKGROUND(); }
+QColor paint(bool red) { return red ? colours::RED() : colours::SYS_WINDOW_BACKGROUND(); }
 }  // namespace
 
 tune_cmd::Entries velta::entries() const {
@@ -83,4 +86,25 @@ void velta::set_default_Click() {
   for (const tune_cmd::EntryDefault& d : tune_cmd::ENTRY_DEFAULTS())
     defaults[QString::fromLatin1(d.entry)] = QString::fromLatin1(d.text);
   set_entries(defaults);
+}
+
+void velta::write_mode_Click() {
+  using namespace tune_cmd;
+  if (!ui::ASK_OVERWRITE(QStringLiteral("THIS COMMAND OVERWRITES THE CBOX SETTINGS!!! ARE YOU SURE?"))) return;
+  const Busy busy;
+  DISABLE_ALL();
+  // A stop must still be possible while the write waits.
+  fast_stop->setEnabled(true);
+  soft_stop->setEnabled(true);
+  inv_delay->setText(TRIM_BLANKS(inv_delay->text()));
+  if (!MONITOR_IDLE()) {
+    ui::MsgBox(QStringLiteral("Monitor is ACTIVE, cmd W not allowed!"));
+  } else if (const QString problem = RECORD_PROBLEM(entries()); !problem.isEmpty()) {
+    // Garbage must never reach the controller's stored settings: the set is
+    // refused before anything is sent.
+    ui::MsgBox(CMD_W_NOT_SENT + problem);
+  } else {
+    CMD_WRITE([this] { return entries(); });
+  }
+  ENABLE_ALL();
 }

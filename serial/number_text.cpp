@@ -1,4 +1,4 @@
-#include "protocol/number_text.h"
+#include "serial/number_text.h"
 
 #include <QRegularExpression>
 #include <charconv>
