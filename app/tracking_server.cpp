@@ -65,7 +65,9 @@ bool Server::start(const Endpoint& at) {
   fault_.clear();
   last_.clear();
   // A request waiting for the window's exchange to end takes its turn then.
-  tune_cmd::ON_EXCHANGES_ENDED([this] { schedule(0); });
+  tune_cmd::ON_EXCHANGES(this, [this](bool running) {
+    if (!running) schedule(0);
+  });
   tell_status();
   emit listening_changed(true);
   return true;
@@ -82,7 +84,7 @@ void Server::stop() {
     c->deleteLater();
   }
   if (!was_listening) return;
-  tune_cmd::ON_EXCHANGES_ENDED({});
+  tune_cmd::ON_EXCHANGES(this, {});
   tell_status();
   emit listening_changed(false);
 }
@@ -200,6 +202,9 @@ void Server::run(const Waiting& w) {
     const tune_cmd::Busy busy;
     const tune_cmd::Unattended quiet;
     const RequestLock lock(window_);
+    // The stops stay usable: one clicked meanwhile goes out at once, and the
+    // request ends as a read a stop broke into.
+    const tune_cmd::WaitingExchange waiting(QStringLiteral("request ") + w.line, QString());
     code = ask_controller(w.request, quiet, &azimuth, &why);
   }
   running_ = false;

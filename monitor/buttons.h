@@ -17,7 +17,8 @@ struct ButtonRow {
   // exchange buttons, in the order DISABLE_ALL takes them.
   bool long_lock;
   // Taken while a tracker's request runs: every button that starts an
-  // exchange.
+  // exchange but the stops, for a person can always stop what a program
+  // started.
   bool request_lock;
 };
 

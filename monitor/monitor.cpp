@@ -112,8 +112,10 @@ void MONITOR_LOOP() {
     CMD_STATUS();
     CMD_M();
     starting = false;
+    // Running before the mark of the opening exchanges goes: its button is to
+    // offer the stop, not the start.
+    set_caption(STOP);
   }
-  set_caption(STOP);
   DISABLE_WRITE_MODE();
   ENABLE_CMD_MONITOR();
 

@@ -1,11 +1,20 @@
 #include "protocol/exchange.h"
 
+#include <utility>
+#include <vector>
+
 #include "serial/serial_vars.h"
 
 namespace tune_cmd {
 namespace {
 int busy_depth = 0;
-std::function<void()> on_ended;
+std::vector<std::pair<const void*, std::function<void(bool)>>> listeners;
+
+void tell_listeners(bool running) {
+  // A listener may come or go while they are told.
+  const auto now = listeners;
+  for (const auto& [owner, listener] : now) listener(running);
+}
 // The header after STX: "A", ",", the code, ",". True when all four matched;
 // else the text of the first mismatch is told, with the character received.
 // Retries once on a foreign reply when the command asks for it.
@@ -39,12 +48,18 @@ bool read_header(const Command& c) {
 }
 }  // namespace
 
-Busy::Busy() { ++busy_depth; }
+Busy::Busy() {
+  if (busy_depth++ == 0) tell_listeners(true);
+}
 Busy::~Busy() {
-  if (--busy_depth == 0 && on_ended) on_ended();
+  if (--busy_depth == 0) tell_listeners(false);
 }
 bool EXCHANGE_RUNNING() { return busy_depth > 0; }
-void ON_EXCHANGES_ENDED(std::function<void()> f) { on_ended = std::move(f); }
+
+void ON_EXCHANGES(const void* owner, std::function<void(bool running)> listener) {
+  std::erase_if(listeners, [owner](const auto& l) { return l.first == owner; });
+  if (listener) listeners.emplace_back(owner, std::move(listener));
+}
 
 void SEND_FRAME(char code, const QString& data) {
   QByteArray frame;
@@ -58,7 +73,8 @@ void SEND_FRAME(char code, const QString& data) {
 
 bool HEADER_WAIT() {
   myVar::reply_timeout = false;
-  while (AWAIT()) {
+  ReplyWait wait;
+  while (wait.pass()) {
     if (READ_PORT() == QString(QChar(STX))) break;
   }
   TIMER_OFF();

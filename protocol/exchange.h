@@ -64,8 +64,10 @@ class Busy {
   Busy& operator=(const Busy&) = delete;
 };
 bool EXCHANGE_RUNNING();
-// Called each time the last running exchange has ended.
-void ON_EXCHANGES_ENDED(std::function<void()> f);
+// Whoever must know when exchanges run is told true when the first one starts
+// and false once the last one has ended. One listener per owner; an empty
+// function forgets the owner's.
+void ON_EXCHANGES(const void* owner, std::function<void(bool running)> listener);
 
 enum class Outcome {
   failed,     // told already

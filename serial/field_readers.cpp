@@ -7,10 +7,10 @@
 
 namespace tune_cmd {
 namespace {
-// Waits until `width` characters are in the port or the reply timer ticks.
-// True when the field is there.
-bool wait_for(int width) {
-  while (AWAIT(width) && MSComm1()->inBufferCount() < width) {
+// Waits until `width` characters are in the port or the wait's reply period
+// has run out. True when the field is there.
+bool wait_for(ReplyWait& wait, int width) {
+  while (wait.pass(width) && MSComm1()->inBufferCount() < width) {
   }
   TIMER_OFF();
   return !myVar::reply_timeout;
@@ -24,9 +24,10 @@ QString finish(int blanks_for_zero) {
 
 // Takes one character of a field that the wait has already seen in the port.
 // Empty only when something run from the yield (a stop exchange nested in a
-// read) has taken or discarded the port's input in the meantime.
-QString take_char() {
-  YIELD();
+// read) has taken or discarded the port's input in the meantime; the yield
+// then never outlasts the wait's reply period.
+QString take_char(const ReplyWait& wait) {
+  wait.yield();
   return READ_PORT();
 }
 
@@ -34,14 +35,15 @@ QString take_char() {
 QString get_plain(int width, const char* message) {
   myVar::rx_buffer.clear();
   myVar::reply_timeout = false;
-  if (!wait_for(width)) {
+  ReplyWait wait;
+  if (!wait_for(wait, width)) {
     if (message) REPORT(QString::fromLatin1(message), Failure::timeout);
     myVar::reply_timeout = false;
     return {};
   }
   bool leading_zeros = true;
   while (myVar::rx_buffer.size() < width) {
-    const QString c = take_char();
+    const QString c = take_char(wait);
     if (c.isEmpty()) {
       if (message) REPORT(QString::fromLatin1(message), Failure::timeout);
       myVar::reply_timeout = false;
@@ -68,14 +70,15 @@ QString GET_NUM05NT() {
   myVar::reply_timeout = false;
   int wanted = 5;
   int count = 0;
-  if (!wait_for(wanted)) {
+  ReplyWait wait;
+  if (!wait_for(wait, wanted)) {
     REPORT(QString::fromLatin1(message), Failure::timeout);
     myVar::reply_timeout = false;
     return {};
   }
   bool leading_zeros = true;
   while (count < wanted) {
-    QString c = take_char();
+    QString c = take_char(wait);
     if (c.isEmpty()) {
       // Only a six-character field whose last character never came ends up
       // here without a message: it completes with what it has.
@@ -88,8 +91,9 @@ QString GET_NUM05NT() {
       wanted = 6;
       myVar::rx_buffer += c;
       ++count;
-      wait_for(6);
-      c = take_char();
+      wait = ReplyWait();
+      wait_for(wait, 6);
+      c = take_char(wait);
       if (c.isEmpty() && myVar::reply_timeout) break;
       if (c.isEmpty()) {
         REPORT(QString::fromLatin1(message), Failure::timeout);

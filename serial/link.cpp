@@ -81,11 +81,16 @@ void TIMER_OFF() {
 
 void Timer1_Timer() { myVar::reply_timeout = true; }
 
-bool AWAIT(int wanted) {
+ReplyWait::ReplyWait() : end_(timer_ ? timer_->interval() : 0, Qt::PreciseTimer) {}
+
+bool ReplyWait::pass(int wanted) {
   TIMER_ON();
-  YIELD(wanted);
+  YIELD(wanted, end_);
+  if (end_.hasExpired()) myVar::reply_timeout = true;
   return !myVar::reply_timeout;
 }
+
+void ReplyWait::yield(int wanted) const { YIELD(wanted, end_); }
 
 bool OPEN_COM() {
   bool failed = false;
@@ -125,8 +130,9 @@ QString READ_PORT() { return QString::fromLatin1(comm_->input()); }
 
 QString GET_CHAR() {
   myVar::rx_buffer.clear();
+  ReplyWait wait;
   do {
-    AWAIT();
+    wait.pass();
     myVar::rx_buffer += READ_PORT();
   } while (myVar::rx_buffer.isEmpty() && !myVar::reply_timeout);
   TIMER_OFF();
@@ -148,6 +154,9 @@ void Unattended::keep(Failure kind, const QString& text) {
   failure_ = kind;
   text_ = text;
 }
+
+Attended::Attended() : outer_(unattended_) { unattended_ = nullptr; }
+Attended::~Attended() { unattended_ = outer_; }
 
 WaitingExchange::WaitingExchange(const QString& name, const QString& consequence, std::function<void()> forget) {
   waiting_exchange_ = name;

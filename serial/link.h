@@ -2,6 +2,7 @@
 // Serial link routines of the tune_cmd module: the port and the reply timer
 // of the main window, OPEN_COM, GET_CHAR, the one rule every bounded wait
 // follows, and the one way an exchange tells what went wrong.
+#include <QDeadlineTimer>
 #include <QString>
 #include <functional>
 
@@ -21,13 +22,26 @@ void TIMER_OFF();
 // The tick of the reply timer.
 void Timer1_Timer();
 
-// One pass of a wait bounded by the reply time-out, for `wanted` characters.
-// The reply timer is switched on anew at every pass: an exchange clicked
-// meanwhile runs nested inside the pass and stops the timer at its end, and
-// a wait must never depend on a timer someone else switched off. A wait thus
-// ends at the latest one reply period after it started or after the last
-// nested exchange ended. False once the reply period has run out.
-bool AWAIT(int wanted = 1);
+// One wait for reply characters (the header wait, GET_CHAR, a field reader),
+// bounded by one reply period from its start. An exchange clicked meanwhile
+// runs nested inside a pass of the wait and, at its end, switches the shared
+// reply timer off and clears reply_timeout: the wait never trusts that timer
+// alone and keeps its own end, so it ends within its own period whatever ran
+// inside it, at the latest as soon as what ran inside it has returned.
+class ReplyWait {
+ public:
+  ReplyWait();
+  // One pass for `wanted` characters: the reply timer on (a running timer
+  // keeps its period), one yield. False once the reply period has run out:
+  // reply_timeout is then True.
+  bool pass(int wanted = 1);
+  // One yield that never blocks past this wait's end, the reply timer left
+  // as it is (a reader taking a field that is already in the port).
+  void yield(int wanted = 1) const;
+
+ private:
+  QDeadlineTimer end_;
+};
 
 // Configures (when configure_port is True) and opens the port. True on failure,
 // after "ERROR OPENING COM PORT #" and the number has been told.
@@ -83,7 +97,21 @@ class Unattended {
   QString text_;
 };
 
-// Marks the long exchange (cmd L, cmd W) a stop may be sent in while it
+// While one lives, exchanges run for a person even inside a request of a
+// caller that is not one: a stop clicked while a tracker's request waits
+// tells its failures in message boxes as ever.
+class Attended {
+ public:
+  Attended();
+  ~Attended();
+  Attended(const Attended&) = delete;
+  Attended& operator=(const Attended&) = delete;
+
+ private:
+  Unattended* outer_;
+};
+
+// Marks the long exchange (cmd L, cmd W, a tracker's request) a stop may be sent in while it
 // waits for its reply. `consequence` tells the user what is left of it;
 // `forget` runs before the user is told (a read shows nothing half-done).
 class WaitingExchange {

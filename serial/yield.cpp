@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 
 #include "serial/serial_vars.h"
 #include "serial/link.h"
@@ -22,10 +23,23 @@ void pass(bool may_block) {
 }
 }  // namespace
 
-void YIELD(int wanted) {
+void YIELD(int wanted, QDeadlineTimer until) {
   SerialComm* comm = MSComm1();
   const int waiting = comm ? comm->inBufferCount() : 0;
-  pass(!myVar::reply_timeout && waiting < wanted);
+  const bool may_block = !myVar::reply_timeout && waiting < wanted && !until.hasExpired();
+  // The reply timer may tick later than this wait's own end (a nested
+  // exchange switched it off and it was started anew): a timer of the wait's
+  // own wakes the pass in time.
+  static QTimer* wake = nullptr;
+  if (may_block && !until.isForever()) {
+    if (!wake) {
+      wake = new QTimer(QCoreApplication::instance());
+      wake->setSingleShot(true);
+      wake->setTimerType(Qt::PreciseTimer);
+    }
+    wake->start(static_cast<int>(until.remainingTime()));
+  }
+  pass(may_block);
 }
 
 void YIELD_FOR_INPUT() {

@@ -6,10 +6,13 @@
 // blocks until the next event (serial data, a timer tick, user input);
 // otherwise it handles what is pending and returns at once.
 
+#include <QDeadlineTimer>
+
 namespace tune_cmd {
 // For waits bounded by the reply timer: returns at once when `wanted`
-// characters are buffered or reply_timeout is already True.
-void YIELD(int wanted = 1);
+// characters are buffered, reply_timeout is already True or `until` has
+// passed; never blocks past `until`.
+void YIELD(int wanted = 1, QDeadlineTimer until = QDeadlineTimer(QDeadlineTimer::Forever));
 // For waits with no timer (the monitor's wait for STX): returns at once only
 // when a character is buffered.
 void YIELD_FOR_INPUT();

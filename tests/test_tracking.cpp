@@ -107,7 +107,9 @@ class TestTracking : public QObject {
     QCOMPARE(ask(c, {}, 3), QByteArray("123.000000\n0.000000\nRPRT 0\n"));
     QCOMPARE(b.sim().received(), frame('L') + frame('?') + frame('G', "977"));
 
-    // A silent controller: its code, the status line, no box; the exchange controls off meanwhile, back after.
+    // A silent controller: its code, the status line, no box; the exchange controls off meanwhile, back after,
+    // but the stops: one clicked meanwhile goes out at once, tells its own failure in a box, and the request
+    // ends as broken into.
     b.setReplyPeriod(300);
     b.sim().fault("silence");
     QStringList enabled_meanwhile;
@@ -117,10 +119,19 @@ class TestTracking : public QObject {
         if (p->isEnabled()) enabled_meanwhile << p->objectName();
     });
     QCOMPARE(ask(c, "+p\n", 2), QByteArray("get_pos:\nRPRT -5\n"));
-    QCOMPARE(enabled_meanwhile, QStringList());
+    QCOMPARE(enabled_meanwhile, (QStringList{"fast_stop", "soft_stop"}));
     QCOMPARE(b.msgs().texts(), QStringList());
     QCOMPARE(status_line(w).section(", last ", 1), QString("+p -> RPRT -5 (cmd ?, Communication timeout on <header>)"));
     VERIFY_ENDED(w);
+    b.sim().received();
+    later(100, [&] { click(w.fast_stop); });
+    QCOMPARE(ask(c, "P 10 0\n", 1), QByteArray("RPRT -5\n"));
+    QCOMPARE(b.sim().received(), frame('G', "10") + frame('G', "999"));
+    QCOMPARE(b.msgs().texts(), QStringList{"cmd G999: communication timeout on <header>"});
+    QCOMPARE(status_line(w).section(", last ", 1),
+             QString("P 10 0 -> RPRT -5 (request P 10 0 ended: cmd G999 was sent while it waited for its reply.)"));
+    VERIFY_ENDED(w);
+    b.msgs().clear();
 
     // The monitor owns the replies: p sends nothing, P is sent all the same.
     b.sim().clearFaults();

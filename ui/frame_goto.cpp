@@ -27,5 +27,13 @@ void velta::execute_Click() {
   ENABLE_ALL();
 }
 
-void velta::soft_stop_Click() { CMD_SOFT_STOP(); }
-void velta::fast_stop_Click() { CMD_FAST_STOP(); }
+// A stop clicked while a tracker's request waits is the technician's own: its
+// failures are told to them.
+void velta::soft_stop_Click() {
+  const Attended person;
+  CMD_SOFT_STOP();
+}
+void velta::fast_stop_Click() {
+  const Attended person;
+  CMD_FAST_STOP();
+}

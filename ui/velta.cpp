@@ -34,6 +34,7 @@ velta::velta(QWidget* parent) : QWidget(parent), panel_(std::make_unique<ui::Win
   // The routines below the window show and ask through it.
   tune_cmd::INSTALL_PANEL(panel_.get());
   tune_cmd::SET_USER_MESSAGES([](const QString& text) { ui::MsgBox(text); });
+  tune_cmd::LOCK_MONITOR_WHILE_EXCHANGES_RUN();
 
   wire();
 }
