@@ -112,12 +112,23 @@ void Server::accept_clients() {
     clients_ << c;
     connect(c, &QTcpSocket::readyRead, this, [this, c] { read_lines(c); });
     connect(c, &QTcpSocket::disconnected, this, [this, c] { drop(c); });
+    c->setProperty("from", address_of(c));
+    emit client_came(address_of(c));
   }
   tell_status();
 }
 
+QString Server::address_of(const QTcpSocket* client) {
+  // Kept from when it came: a connection that is gone has no peer any more.
+  if (const QVariant kept = client->property("from"); kept.isValid()) return kept.toString();
+  const QHostAddress a = client->peerAddress();
+  return TEXT_OF({a.protocol() == QAbstractSocket::IPv6Protocol && a.toIPv4Address() ? QHostAddress(a.toIPv4Address()) : a,
+                  client->peerPort()});
+}
+
 void Server::drop(QTcpSocket* client) {
   if (!clients_.removeOne(client)) return;
+  emit client_left(address_of(client));
   std::erase_if(queue_, [client](const Waiting& w) { return w.client == client; });
   client->disconnect(this);
   // Answers already written still go out before the connection closes.
@@ -150,7 +161,7 @@ void Server::read_lines(QTcpSocket* client) {
     }
     const rotator_lines::Request r = rotator_lines::PARSE(std::string_view(line.constData(), line.size()));
     if (r.command == Command::blank) continue;
-    queue_.push_back({client, r, shown(line), clock_.elapsed()});
+    queue_.push_back({client, address_of(client), r, shown(line), clock_.elapsed()});
     taken = true;
   }
   if (taken) schedule(0);
@@ -266,6 +277,7 @@ void Server::answer(const Waiting& w, int code, double azimuth, const QString& w
     }
   }
   tell_status();
+  emit answered(w.from, w.line, code, why, QByteArray::fromStdString(text));
   // Lines held back while this one waited.
   if (w.client) read_lines(w.client);
 }

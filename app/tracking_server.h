@@ -67,10 +67,17 @@ class Server : public QObject {
  signals:
   void status_changed(const QString& status);
   void listening_changed(bool listening);
+  // A client came or went: its address and port ("127.0.0.1:50122").
+  void client_came(const QString& client);
+  void client_left(const QString& client);
+  // A request has been answered: the client, the request as the status line
+  // shows it, its code, why it failed, and the whole answer as sent.
+  void answered(const QString& client, const QString& request, int code, const QString& why, const QByteArray& text);
 
  private:
   struct Waiting {
     QPointer<QTcpSocket> client;
+    QString from;  // the client's address and port
     rotator_lines::Request request;
     QString line;  // as the status line shows it
     qint64 arrived_ms;
@@ -89,6 +96,7 @@ class Server : public QObject {
                      QString* why);
   void answer(const Waiting& w, int code, double azimuth, const QString& why);
   int waiting_of(const QTcpSocket* client) const;
+  static QString address_of(const QTcpSocket* client);
   void tell_status();
 
   velta& window_;

@@ -6,6 +6,7 @@
 #include "monitor/locking.h"
 #include "monitor/reply_box.h"
 #include "protocol/panel.h"
+#include "protocol/reports.h"
 #include "protocol/tune_cmd.h"
 #include "serial/serial_vars.h"
 
@@ -158,9 +159,15 @@ void SHOW_STATUS_REPLY() {
   add(c);
   if (c != QLatin1String(",")) {
     REPORT(QStringLiteral("<Separator> invalid, received:") + c, KIND_OF(c));
-  } else if (READ_STATUS(texts, add) == StatusRead::terminator_missing) {
-    myVar::reply_timeout = false;
-    status_terminator_lost = true;
+  } else {
+    Status status;
+    const StatusRead read = READ_STATUS(texts, add, status);
+    if (read == StatusRead::terminator_missing) {
+      myVar::reply_timeout = false;
+      status_terminator_lost = true;
+    } else if (read == StatusRead::complete && status.position) {
+      emit REPORTS().status_frame(*status.position, status.state);
+    }
   }
   ADD_REPLY_LINE(myVar::monitor_line);
 }

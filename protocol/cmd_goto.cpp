@@ -1,6 +1,7 @@
 // Go-to (command G with an angle) and the two stops (G with the reserved
 // angles 977 and 999) of the main window's "GOTO" group.
 #include "protocol/colours.h"
+#include "protocol/reports.h"
 #include "protocol/tune_cmd.h"
 #include "serial/serial_vars.h"
 
@@ -61,6 +62,7 @@ Outcome CMD_GOTO(const QString& angle, QString* result_out) {
     Panel& p = PANEL();
     const QString result = GET_CHAR();
     if (result_out) *result_out = result;
+    emit REPORTS().go_to_result(result);
     if (result == QLatin1String("E")) {
       p.set_text(reply_box, QStringLiteral("WRONG"));
       p.set_backcolor(reply_box, colours::RED());

@@ -5,6 +5,7 @@
 #include "protocol/colours.h"
 #include "protocol/parameter_record.h"
 #include "protocol/read_set.h"
+#include "protocol/reports.h"
 #include "protocol/tune_cmd.h"
 
 namespace myVar {
@@ -97,8 +98,10 @@ bool read_body(Panel& w, ReadSet& read) {
   // 1: current position; 2: busy or ready.
   if (!field()) return false;
   w.set_text(QStringLiteral("curr_pos"), t + DEGREE);
+  if (IS_DIGITS(t)) emit REPORTS().position_read(t.toInt());
   if (!separator()) return false;
   t = GET_CHAR();
+  emit REPORTS().state_read(t);
   if (!SHOW_STATE(QStringLiteral("cbox_status"), t)) {
     // Anything else leaves the rest of the reply unreadable.
     REPORT(QStringLiteral("cmd L, <data>(R or B) invalid, received:") + t, KIND_OF(t));

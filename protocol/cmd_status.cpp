@@ -1,6 +1,7 @@
 // The status command "?" and the one reader of a status reply's fields, which
 // the communication monitor uses for the status frames it lists.
 #include "protocol/colours.h"
+#include "protocol/reports.h"
 #include "protocol/tune_cmd.h"
 
 namespace tune_cmd {
@@ -18,7 +19,7 @@ bool SHOW_STATE(const QString& box, const QString& state) {
   return true;
 }
 
-StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QString&)>& seen) {
+StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QString&)>& seen, Status& got) {
   Panel& p = PANEL();
   const QString position = GET_NUM03_SILENT();
   seen(position);
@@ -27,6 +28,10 @@ StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QStr
     return StatusRead::failed;
   }
   p.set_text(QStringLiteral("fast_pos"), TRIM_BLANKS(position + QStringLiteral("\u00b0")));
+  if (IS_DIGITS(position)) {
+    got.position = position.toInt();
+    emit REPORTS().position_read(*got.position);
+  }
   const QString separator = GET_CHAR();
   seen(separator);
   if (separator != QLatin1String(",")) {
@@ -35,6 +40,8 @@ StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QStr
   }
   const QString state = GET_CHAR();
   seen(state);
+  got.state = state;
+  emit REPORTS().state_read(state);
   bool right = true;
   if (!SHOW_STATE(QStringLiteral("fast_status"), state)) {
     // The terminator is still tested after this.
@@ -58,7 +65,7 @@ StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QStr
   return right ? StatusRead::complete : StatusRead::failed;
 }
 
-Outcome CMD_STATUS() {
+Outcome CMD_STATUS(Status* got) {
   static const HeaderTexts header{
       QStringLiteral("? cmd, <Identifier> invalid, received:"),
       QStringLiteral("? cmd, <Separator>#1 invalid, received:"),
@@ -76,6 +83,11 @@ Outcome CMD_STATUS() {
   };
   return EXCHANGE({'?', {}, QStringLiteral("cmd ?, Communication timeout on <header>"), &header,
                    "command_qm"},
-                  [] { return READ_STATUS(fields, [](const QString&) {}) == StatusRead::complete; });
+                  [got] {
+                    Status status;
+                    const bool complete = READ_STATUS(fields, [](const QString&) {}, status) == StatusRead::complete;
+                    if (got) *got = status;
+                    return complete;
+                  });
 }
 }  // namespace tune_cmd

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "protocol/reports.h"
 #include "serial/serial_vars.h"
 
 namespace tune_cmd {
@@ -69,6 +70,7 @@ void SEND_FRAME(char code, const QString& data) {
   frame += data.toLatin1();
   frame += CR;
   MSComm1()->output(frame);
+  emit REPORTS().frame_sent(code, data);
 }
 
 bool HEADER_WAIT() {

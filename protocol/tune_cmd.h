@@ -3,6 +3,7 @@
 // controller command.
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "protocol/exchange.h"
 #include "protocol/parameter_record.h"
@@ -12,8 +13,15 @@
 #include "serial/yield.h"
 
 namespace tune_cmd {
-// Status "?": position into fast_pos, busy/ready into fast_status.
-Outcome CMD_STATUS();
+// What a status reply said: its position in whole degrees (nothing when the
+// field held no such number or never came) and its busy/ready letter.
+struct Status {
+  std::optional<int> position;
+  QString state;
+};
+// Status "?": position into fast_pos, busy/ready into fast_status; `got`
+// gets them too when given.
+Outcome CMD_STATUS(Status* got = nullptr);
 // A busy/ready letter into its box (fast_status, cbox_status): "BUSY" on red
 // or "READY"; False (nothing shown) for any other letter.
 bool SHOW_STATE(const QString& box, const QString& state);
@@ -30,9 +38,9 @@ struct StatusTexts {
 enum class StatusRead { complete, failed, terminator_missing };
 // The fields of a status reply after the separator that follows its code:
 // position, separator, busy/ready letter, CR; the position and the state go
-// into fast_pos and fast_status. Every item read (the position as its text,
-// the terminator only when it is CR) is handed to `seen`.
-StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QString&)>& seen);
+// into fast_pos and fast_status, and into `got`. Every item read (the
+// position as its text, the terminator only when it is CR) is handed to `seen`.
+StatusRead READ_STATUS(const StatusTexts& t, const std::function<void(const QString&)>& seen, Status& got);
 
 // S: True when the exchange failed.
 bool CMD_S();

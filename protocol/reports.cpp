@@ -1,0 +1,8 @@
+#include "protocol/reports.h"
+
+namespace tune_cmd {
+Reports& REPORTS() {
+  static Reports reports;
+  return reports;
+}
+}  // namespace tune_cmd
