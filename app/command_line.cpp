@@ -74,6 +74,19 @@ std::optional<int> TRACKING_SERVER(const QStringList& args) {
   return std::nullopt;
 }
 
+std::optional<int> port_given;
+Windowless windowless_program = nullptr;
+
+std::optional<int> PORT(const QStringList& args) {
+  bool ok = false;
+  const int n = tune_cmd::IS_DIGITS(args[0]) ? args[0].toInt(&ok) : 0;
+  if (!ok || n < port_links::FIRST_PORT || n > port_links::LAST_PORT)
+    return fail(QStringLiteral("--port %1: a port number lies from %2 to %3")
+                    .arg(args[0], QString::number(port_links::FIRST_PORT), QString::number(port_links::LAST_PORT)));
+  port_given = n;
+  return std::nullopt;
+}
+
 std::optional<int> HELP(const QStringList&);
 
 const Option OPTIONS[] = {
@@ -94,15 +107,19 @@ const Option OPTIONS[] = {
      "protocol; HOST is 127.0.0.1 unless given (0.0.0.0:\n"
      "every interface), PORT is commonly 4533",
      TRACKING_SERVER},
+    {"--port", 1, "N",
+     "use port N (1..255): the window opens without the port\n"
+     "chooser and without asking to connect the CBOX",
+     PORT},
     {"--help", 0, "", "print this list", HELP},
 };
 
 std::optional<int> HELP(const QStringList&) {
   QTextStream out(stdout);
   out << "Usage: velta [OPTION]\n"
-         "The CBOX service tool. Without an option, or with --tracking-server only, it\n"
-         "opens its windows. velta.ini and the ports/com<N> links live in the folder\n"
-         "it is started in.\n\n";
+         "The CBOX service tool. Without an option, or with --port and --tracking-server\n"
+         "only, it opens its windows. velta.ini and the ports/com<N> links live in the\n"
+         "folder it is started in.\n\n";
   for (const Option& option : OPTIONS) {
     const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(option.name), QLatin1String(option.args));
     const QStringList lines = QString::fromLatin1(option.help).split('\n');
@@ -137,4 +154,6 @@ std::optional<int> RUN_OPTIONS(int argc, char** argv) {
 }
 
 const std::optional<tracking::Endpoint>& TRACKING_SERVER() { return tracking_endpoint; }
+std::optional<int> PORT() { return port_given; }
+Windowless WINDOWLESS() { return windowless_program; }
 }  // namespace command_line

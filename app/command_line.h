@@ -4,6 +4,8 @@
 // is touched, so they work from a script or over ssh without a display.
 #include <optional>
 
+class QApplication;
+
 namespace tracking {
 struct Endpoint;
 }
@@ -18,4 +20,12 @@ std::optional<int> RUN_OPTIONS(int argc, char** argv);
 // The address --tracking-server gave, for the start to listen on once the
 // main window is open; nothing when the option was not given.
 const std::optional<tracking::Endpoint>& TRACKING_SERVER();
+// The port --port gave; nothing when the option was not given.
+std::optional<int> PORT();
+
+// A program an option chose that runs without the window (a station, a
+// script's command): it needs no display and gives the exit status.
+using Windowless = int (*)(QApplication& app);
+// The one chosen; nothing: the window's own program.
+Windowless WINDOWLESS();
 }  // namespace command_line

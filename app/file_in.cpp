@@ -27,6 +27,28 @@ bool parse_stored_number(QString text, double& out) {
   out = tune_cmd::Val(text);
   return std::isfinite(out);
 }
+// The nearest whole number, a half going to the even neighbour.
+double whole(double x) {
+  const int old_mode = std::fegetround();
+  std::fesetround(FE_TONEAREST);
+  const double rounded = std::nearbyint(x);
+  std::fesetround(old_mode);
+  return rounded;
+}
+
+// A number com_port_number can hold.
+bool fits(double x) {
+  return x >= std::numeric_limits<std::int16_t>::min() && x <= std::numeric_limits<std::int16_t>::max();
+}
+
+// The first line of velta.ini as a number; false when there is none.
+bool stored_number(Settings& result, double& number) {
+  QFile file(QString::fromLatin1(SETTINGS_FILE));
+  result = !file.exists() ? Settings::missing
+           : !file.open(QIODevice::ReadOnly) || !parse_stored_number(READ_INI_LINE(file), number) ? Settings::unreadable
+                                                                                                  : Settings::read;
+  return result == Settings::read;
+}
 }  // namespace
 
 QByteArray SETTINGS_LINE(int number) {
@@ -45,13 +67,8 @@ void RESET_WRITE_WARNING() {
 
 bool WRITE_SETTINGS() {
   const QString text = tune_cmd::TRIM_BLANKS(velta_form().com_port->text());
-  // Nearest whole number, a half going to the even neighbour.
-  const int old_mode = std::fegetround();
-  std::fesetround(FE_TONEAREST);
-  const double rounded = std::nearbyint(tune_cmd::Val(text));
-  std::fesetround(old_mode);
-  if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
-        rounded <= std::numeric_limits<std::int16_t>::max())) {
+  const double rounded = whole(tune_cmd::Val(text));
+  if (!fits(rounded)) {
     ui::MsgBox(QStringLiteral("The port number %1 is not valid: it must lie from -32768 to "
                               "32767. The port number %2 is kept.")
                    .arg(text, kept));
@@ -99,13 +116,9 @@ QString READ_INI_LINE(QFile& file) {
 }
 
 Settings READ_SETTINGS() {
-  QFile file(QString::fromLatin1(SETTINGS_FILE));
-  if (!file.exists()) return Settings::missing;
-  if (!file.open(QIODevice::ReadOnly)) return Settings::unreadable;
+  Settings result;
   double number = 0;
-  const bool ok = parse_stored_number(READ_INI_LINE(file), number);
-  file.close();
-  if (!ok) return Settings::unreadable;
+  if (!stored_number(result, number)) return result;
   const QString shown = tune_cmd::S(number);
   kept = shown;
   if (quale_com* chooser = quale_com_form()) {
@@ -115,5 +128,11 @@ Settings READ_SETTINGS() {
     velta_form().com_port->setText(shown);
   }
   return Settings::read;
+}
+std::optional<int> STORED_PORT() {
+  Settings result;
+  double number = 0;
+  if (!stored_number(result, number) || !fits(whole(number))) return std::nullopt;
+  return static_cast<int>(whole(number));
 }
 }  // namespace file_in

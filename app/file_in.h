@@ -2,6 +2,7 @@
 // The file_in module: the settings file "velta.ini" in the working directory,
 // which keeps the serial port number between runs.
 #include <QString>
+#include <optional>
 
 class QFile;
 
@@ -29,6 +30,11 @@ QString KEPT_NUMBER();
 // exists) and the main window's com_port box. Tells nobody anything: the
 // caller decides what a missing or unreadable file means.
 Settings READ_SETTINGS();
+
+// The port number velta.ini holds, read as READ_SETTINGS reads it and made
+// whole as WRITE_SETTINGS makes it; nothing when there is no such file or
+// its first line is no port number. Touches no window.
+std::optional<int> STORED_PORT();
 
 // The first line of the open file: a CR is dropped with the character after
 // it, a lone LF ends the line and stays in the text.

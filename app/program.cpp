@@ -19,6 +19,7 @@ int RUN_PROGRAM(QApplication& app) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/velta.svg")));
   QGuiApplication::setDesktopFileName(QStringLiteral("velta"));
   velta window;
+  window.given_port = command_line::PORT();
   window.Form_Load();
   // The port chooser closed without ACCEPT: the technician chose to leave.
   if (window.end_requested) return 0;

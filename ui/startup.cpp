@@ -24,7 +24,20 @@ const QString UNREADABLE_TEXT = QStringLiteral(
 void velta::Form_Load() {
   myVar::port_accepted = false;
   end_requested = false;
+  if (given_port) {
+    // Started on a port given beforehand (velta --port N): no chooser, no
+    // question; the boxes show the number and closing stores it as ever.
+    com_port->setText(QString::number(*given_port));
+    myVar::com_port_number = static_cast<std::int16_t>(*given_port);
+  } else {
+    if (!choose_port()) return;
+    ui::MsgBox(CONNECT_TEXT);
+  }
+  OPEN_CONFIGURED();
+  READ_CONTROLLER();
+}
 
+bool velta::choose_port() {
   // Creating the chooser reads the stored number into both com_port boxes.
   // No file yet is the first run of a fresh install: the chooser shows 1.
   auto* chooser = new quale_com;
@@ -38,7 +51,7 @@ void velta::Form_Load() {
     // The chooser was closed without ACCEPT: the technician chose to leave.
     delete chooser;
     end_requested = true;
-    return;
+    return false;
   }
   chooser->hide();
   chooser->close();
@@ -47,19 +60,23 @@ void velta::Form_Load() {
   // Both boxes now show the number as stored (03 comes back as 3). A file
   // that could not be written leaves the boxes as the user accepted them.
   file_in::READ_SETTINGS();
+  return true;
+}
 
-  ui::MsgBox(CONNECT_TEXT);
-
+void velta::OPEN_CONFIGURED() {
   tune_cmd::MSComm1()->discardInput();
   myVar::configure_port = true;
   tune_cmd::OPEN_COM();
   myVar::configure_port = false;
+}
 
-  if (tune_cmd::CMD_S()) return;
-  if (tune_cmd::CMD_VERSION()) return;
+bool velta::READ_CONTROLLER() {
+  if (tune_cmd::CMD_S()) return false;
+  if (tune_cmd::CMD_VERSION()) return false;
   myVar::fill_set_fields = true;
-  read_info_Click();
+  const bool whole = read_under_lock();
   myVar::fill_set_fields = false;
+  return whole;
 }
 
 void velta::Form_Unload(int& cancel) {

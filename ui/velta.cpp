@@ -90,13 +90,16 @@ void velta::command_s_Click() { tune_cmd::CMD_S(); }
 
 // The PARAMETERS READ group: cmd L under the long lock, the stops left usable
 // so that one can be sent while the read waits.
-void velta::read_info_Click() {
+void velta::read_info_Click() { read_under_lock(); }
+
+bool velta::read_under_lock() {
   const tune_cmd::Busy busy;
   tune_cmd::DISABLE_ALL();
   fast_stop->setEnabled(true);
   soft_stop->setEnabled(true);
-  tune_cmd::CMD_READ_INFO();
+  const bool whole = tune_cmd::CMD_READ_INFO();
   tune_cmd::ENABLE_ALL();
+  return whole;
 }
 
 // The COMMUNICATION MONITOR group.

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 
 #include "protocol/parameter_record.h"
 #include "serial/serial_comm.h"
@@ -114,6 +115,15 @@ class velta : public QWidget {
   // Start-up and shutdown. Form_Unload sets cancel to 1 to keep the window open.
   void Form_Load();
   void Form_Unload(int& cancel);
+  // The port given before Form_Load (velta --port N): no chooser then, and
+  // no question before the controller is probed.
+  std::optional<int> given_port;
+  // The start-up's exchanges, for a start without the chooser too: the port
+  // configured and opened (its failure told), then S, the firmware version
+  // and the parameter read that fills the entries, each only after the one
+  // before succeeded. True when the read got the whole reply.
+  void OPEN_CONFIGURED();
+  bool READ_CONTROLLER();
   // Set by Form_Load when the user closed the port chooser without ACCEPT:
   // the program ends without showing the main window.
   bool end_requested = false;
@@ -160,6 +170,10 @@ class velta : public QWidget {
  private:
   void build();
   void wire();
+  // The chooser shown until ACCEPT; false when it was closed without.
+  bool choose_port();
+  // cmd L as its button runs it; true when the whole reply was read.
+  bool read_under_lock();
   std::unique_ptr<ui::WindowPanel> panel_;
   bool closed_ = false;
 };
