@@ -35,14 +35,10 @@ void post_click(QPushButton* button) {
   QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global, Qt::LeftButton,
                                                       Qt::NoButton, Qt::NoModifier));
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  const int flood_s = argc > 1 ? std::atoi(argv[1]) : 60;
-  const int idle_s = argc > 2 ? std::atoi(argv[2]) : 10;
-
+// The monitor under a flood of status frames at the full wire rate, "cmd ?"
+// clicked four times a second meanwhile.
+void flood(int flood_s) {
   {
     Bench b;
     b.w().show();
@@ -96,7 +92,10 @@ int main(int argc, char** argv) {
     table_row("monitor flood: click on cmd ? -> handler", "median %.2f ms, worst %.2f ms (%zu clicks)",
               percentile(click_delay, 0.5), percentile(click_delay, 1.0), click_delay.size());
   }
+}
 
+// The monitor idle on a silent controller: what it costs to wait.
+void idle(int idle_s) {
   {
     Bench b;
     double t0 = 0, c0 = 0, t1 = 0, c1 = 0;
@@ -129,5 +128,13 @@ int main(int argc, char** argv) {
     table_row("idle monitor, silent controller: CPU", "%.3f %% of one core over %.0f s", 100.0 * (c1 - c0) / wall,
               wall / 1e3);
   }
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  flood(argc > 1 ? std::atoi(argv[1]) : 60);
+  idle(argc > 2 ? std::atoi(argv[2]) : 10);
   return 0;
 }

@@ -13,6 +13,7 @@
 #include "ui/fonts.h"
 #include "ui/msgbox.h"
 #include "ui/velta.h"
+#include "ui/widgets.h"
 
 namespace myVar {
 bool port_accepted = false;
@@ -49,14 +50,31 @@ quale_com::quale_com(QWidget* parent) : QWidget(parent) {
   // It never outlives the main window, however that ends.
   if (velta_exists()) connect(&velta_form(), &QObject::destroyed, this, [this] { delete this; });
   setFixedSize(480, 124);
+  build();
 
+  // udev makes an adapter's node and then its stable name; one refresh a
+  // moment after the last change sees both.
+  refresh_timer_.setSingleShot(true);
+  refresh_timer_.setInterval(300);
+  connect(&refresh_timer_, &QTimer::timeout, this, &quale_com::refresh_timer_Timer);
+  connect(&dev_watch_, &QFileSystemWatcher::directoryChanged, this, &quale_com::dev_watch_Change);
+
+  connect(com_port, &QLineEdit::textChanged, this, &quale_com::com_port_Change);
+  connect(com_port, &QLineEdit::returnPressed, this, &quale_com::continue_button_Click);
+  connect(continue_button, &QPushButton::clicked, this, &quale_com::continue_button_Click);
+
+  // The devices present are gathered when the window shows.
+  SHOW_DEVICES({});
+  initial_read_ = Form_Initialize();
+}
+
+void quale_com::build() {
   Label45 = new QLabel(QStringLiteral("COM"), this);
   Label45->setObjectName(QStringLiteral("Label45"));
   Label45->setFont(ui::ARIAL_BOLD(12));
   Label45->setGeometry(16, 28, 50, 30);
 
-  com_port = new QLineEdit(QStringLiteral("1"), this);
-  com_port->setObjectName(QStringLiteral("com_port"));
+  com_port = ui::NEW_BOX(this, QStringLiteral("com_port"), QStringLiteral("1"));
   com_port->setFont(ui::ARIAL_BOLD(12));
   com_port->setGeometry(68, 26, 80, 34);
   Label45->setBuddy(com_port);
@@ -76,31 +94,14 @@ quale_com::quale_com(QWidget* parent) : QWidget(parent) {
   device_label->setBuddy(device_list);
   device_list->setAccessibleName(QStringLiteral("Device"));
 
-  continue_button = new QPushButton(QStringLiteral("ACCEPT"), this);
-  continue_button->setObjectName(QStringLiteral("continue_button"));
+  continue_button = ui::NEW_BUTTON(this, QStringLiteral("continue_button"), QStringLiteral("ACCEPT"), QColor(255, 128, 0));
   continue_button->setFont(ui::ARIAL_BOLD(10));
   continue_button->setGeometry(172, 22, 110, 42);
   continue_button->setDefault(true);
-  ui::SET_BACKCOLOR(continue_button, QColor(255, 128, 0));
 
   setTabOrder(com_port, device_list);
   setTabOrder(device_list, continue_button);
   com_port->setFocus();
-
-  // udev makes an adapter's node and then its stable name; one refresh a
-  // moment after the last change sees both.
-  refresh_timer_.setSingleShot(true);
-  refresh_timer_.setInterval(300);
-  connect(&refresh_timer_, &QTimer::timeout, this, &quale_com::refresh_timer_Timer);
-  connect(&dev_watch_, &QFileSystemWatcher::directoryChanged, this, &quale_com::dev_watch_Change);
-
-  connect(com_port, &QLineEdit::textChanged, this, &quale_com::com_port_Change);
-  connect(com_port, &QLineEdit::returnPressed, this, &quale_com::continue_button_Click);
-  connect(continue_button, &QPushButton::clicked, this, &quale_com::continue_button_Click);
-
-  // The devices present are gathered when the window shows.
-  SHOW_DEVICES({});
-  initial_read_ = Form_Initialize();
 }
 
 quale_com::~quale_com() {

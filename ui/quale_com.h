@@ -57,6 +57,7 @@ class quale_com : public QWidget {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  void build();
   void dev_watch_Change();
   void refresh_timer_Timer();
   // Links the device picked to the port; empty on success, else why not.
