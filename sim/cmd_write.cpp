@@ -35,6 +35,10 @@ class WriteDialogue : public Dialogue {
  private:
   void store_set() {
     for (int n = 1; n <= 15; ++n) store(c_.params[n], lines_[n - 1]);
+    // A controller that keeps another value than it acknowledged: only a
+    // read-back finds it.
+    const WriteFaults& f = c_.write_faults;
+    if (f.store_k) c_.params[f.store_k] = f.store_value;
     ++c_.sets_stored;
   }
 

@@ -52,6 +52,115 @@ bool set_value(Controller& c, const std::string& key, const std::string& value, 
   return true;
 }
 
+namespace {
+// What one control word may change beyond the controller.
+struct Flags {
+  bool* quit;
+  bool* hangup;
+};
+// One control word: the rest of its line in, its answer out.
+using Word = std::string (*)(Controller& c, const std::string& rest, Flags flags);
+
+std::string fault_word(Controller& c, const std::string& rest, Flags) {
+  if (rest == "clear" || rest == "none") {
+    c.faults.clear();
+    return "ok";
+  }
+  std::string error;
+  return c.faults.add(rest, &error) ? "ok" : "err " + error;
+}
+
+std::string set_word(Controller& c, const std::string& rest, Flags) {
+  std::istringstream kv(rest);
+  std::string key, value, error;
+  kv >> key >> value;
+  return set_value(c, key, value, &error) ? "ok" : "err " + error;
+}
+
+std::string raw_word(Controller& c, const std::string& rest, Flags) {
+  if (rest == "clear") {
+    c.raw_fields.clear();
+    return "ok";
+  }
+  std::istringstream kv(rest);
+  int n = 0;
+  std::string text;
+  kv >> n >> text;
+  if (n < 1 || n > 19) return "err field number 1..19";
+  c.raw_fields[n] = text;
+  return "ok";
+}
+
+std::string write_word(Controller& c, const std::string& rest, Flags) {
+  std::istringstream kv(rest);
+  std::string what, arg;
+  int k = 0;
+  kv >> what >> k >> arg;
+  WriteFaults& f = c.write_faults;
+  const bool value_k = k >= 1 && k <= 15 && !arg.empty();
+  if (what == "clear") f = WriteFaults{};
+  else if (what == "stop-after" && k >= 1 && k <= 15) f.stop_after = k;
+  else if (what == "answer" && value_k) {
+    f.answer_after = k;
+    f.answer = arg.size() > 1 ? static_cast<char>(std::atoi(arg.c_str())) : arg[0];
+  } else if (what == "delay" && value_k) {
+    f.delay_after = k;
+    f.delay_ms = std::atof(arg.c_str());
+  } else if (what == "store" && value_k) {
+    f.store_k = k;
+    f.store_value = std::atoll(arg.c_str());
+  } else {
+    return "err write stop-after K | answer K C | delay K MS | store K VALUE | clear";
+  }
+  return "ok";
+}
+
+std::string get_word(Controller& c, const std::string& rest, Flags) {
+  if (long long* p = param(c, rest)) return "ok " + std::to_string(*p);
+  if (rest == "busy") return std::string("ok ") + (c.busy ? "1" : "0");
+  if (rest == "absolute") return std::string("ok ") + (c.absolute_mode ? "1" : "0");
+  if (rest == "faults") return "ok " + c.faults.describe();
+  if (rest == "sets") return "ok " + std::to_string(c.sets_stored);
+  return "err unknown key: " + rest;
+}
+
+std::string stream_word(Controller& c, const std::string& rest, Flags) {
+  std::istringstream kv(rest);
+  std::string kind;
+  double ms = 0;
+  kv >> kind >> ms;
+  if (kind == "status" && ms > 0) c.stream_status(ms);
+  else if (kind == "flood") c.stream_flood();
+  else if (kind == "off") c.stream_off();
+  else return "err stream status MS | flood | off";
+  return "ok";
+}
+
+std::string stats_word(Controller& c, const std::string&, Flags) {
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(c.out.last_sent().time_since_epoch());
+  return "ok sent=" + std::to_string(c.frames_sent) + " received=" + std::to_string(c.frames_received) +
+         " queued=" + std::to_string(c.out.size()) + " last_sent_ns=" + std::to_string(ns.count());
+}
+
+const std::pair<const char*, Word> WORDS[] = {
+    {"fault", fault_word},
+    {"set", set_word},
+    {"raw", raw_word},
+    {"write", write_word},
+    {"get", get_word},
+    {"rx", [](Controller& c, const std::string&, Flags) { return "ok " + hex(c.take_received()); }},
+    {"send",
+     [](Controller& c, const std::string& rest, Flags) {
+       c.send_raw(unhex(rest), true);
+       return std::string("ok");
+     }},
+    {"stream", stream_word},
+    {"stats", stats_word},
+    {"hangup", [](Controller&, const std::string&, Flags f) { return *f.hangup = true, std::string("ok"); }},
+    {"quit", [](Controller&, const std::string&, Flags f) { return *f.quit = true, std::string("ok"); }},
+};
+}  // namespace
+
 std::string run_control(Controller& c, const std::string& line, bool* quit, bool* hangup) {
   std::istringstream in(line);
   std::string cmd;
@@ -59,91 +168,8 @@ std::string run_control(Controller& c, const std::string& line, bool* quit, bool
   std::string rest;
   std::getline(in, rest);
   if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-  std::string error;
   if (cmd.empty()) return "ok";
-  if (cmd == "fault") {
-    if (rest == "clear" || rest == "none") {
-      c.faults.clear();
-      return "ok";
-    }
-    return c.faults.add(rest, &error) ? "ok" : "err " + error;
-  }
-  if (cmd == "set") {
-    std::istringstream kv(rest);
-    std::string key, value;
-    kv >> key >> value;
-    return set_value(c, key, value, &error) ? "ok" : "err " + error;
-  }
-  if (cmd == "raw") {
-    if (rest == "clear") {
-      c.raw_fields.clear();
-      return "ok";
-    }
-    std::istringstream kv(rest);
-    int n = 0;
-    std::string text;
-    kv >> n >> text;
-    if (n < 1 || n > 19) return "err field number 1..19";
-    c.raw_fields[n] = text;
-    return "ok";
-  }
-  if (cmd == "write") {
-    std::istringstream kv(rest);
-    std::string what, arg;
-    int k = 0;
-    kv >> what >> k >> arg;
-    WriteFaults& f = c.write_faults;
-    if (what == "clear") f = WriteFaults{};
-    else if (what == "stop-after" && k >= 1 && k <= 15) f.stop_after = k;
-    else if (what == "answer" && k >= 1 && k <= 15 && !arg.empty()) {
-      f.answer_after = k;
-      f.answer = arg.size() > 1 ? static_cast<char>(std::atoi(arg.c_str())) : arg[0];
-    } else if (what == "delay" && k >= 1 && k <= 15 && !arg.empty()) {
-      f.delay_after = k;
-      f.delay_ms = std::atof(arg.c_str());
-    } else {
-      return "err write stop-after K | answer K C | delay K MS | clear";
-    }
-    return "ok";
-  }
-  if (cmd == "get") {
-    if (long long* p = param(c, rest)) return "ok " + std::to_string(*p);
-    if (rest == "busy") return std::string("ok ") + (c.busy ? "1" : "0");
-    if (rest == "absolute") return std::string("ok ") + (c.absolute_mode ? "1" : "0");
-    if (rest == "faults") return "ok " + c.faults.describe();
-    if (rest == "sets") return "ok " + std::to_string(c.sets_stored);
-    return "err unknown key: " + rest;
-  }
-  if (cmd == "rx") return "ok " + hex(c.take_received());
-  if (cmd == "send") {
-    c.send_raw(unhex(rest), true);
-    return "ok";
-  }
-  if (cmd == "stream") {
-    std::istringstream kv(rest);
-    std::string kind;
-    double ms = 0;
-    kv >> kind >> ms;
-    if (kind == "status" && ms > 0) c.stream_status(ms);
-    else if (kind == "flood") c.stream_flood();
-    else if (kind == "off") c.stream_off();
-    else return "err stream status MS | flood | off";
-    return "ok";
-  }
-  if (cmd == "stats")
-    return "ok sent=" + std::to_string(c.frames_sent) + " received=" +
-           std::to_string(c.frames_received) + " queued=" + std::to_string(c.out.size()) +
-           " last_sent_ns=" +
-           std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                              c.out.last_sent().time_since_epoch())
-                              .count());
-  if (cmd == "hangup") {
-    *hangup = true;
-    return "ok";
-  }
-  if (cmd == "quit") {
-    *quit = true;
-    return "ok";
-  }
+  for (const auto& [word, run] : WORDS)
+    if (cmd == word) return run(c, rest, Flags{quit, hangup});
   return "err unknown command: " + cmd;
 }

@@ -15,6 +15,9 @@
 //   write answer K C    value K answered with C (a character or a decimal code)
 //                       in place of "N" (of the final CR after value 15)
 //   write delay K MS    the prompt after value K comes MS ms late
+//   write store K VALUE value K acknowledged as ever, but VALUE stored in its
+//                       place (a set the controller takes differently than
+//                       it confirms: only a read-back sees it)
 //   write clear         the W dialogue without faults again
 //   get KEY             "ok VALUE"; "get sets": complete W sets stored so far
 //   rx                  "ok HEX" of everything received since the last rx

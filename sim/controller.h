@@ -53,6 +53,8 @@ struct WriteFaults {
   char answer = 'E';
   int delay_after = 0;   // the prompt after value K comes `delay_ms` late
   double delay_ms = 0;
+  int store_k = 0;       // value K acknowledged as ever but stored as `store_value`
+  long long store_value = 0;
 };
 
 class Controller {
