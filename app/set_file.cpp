@@ -77,8 +77,17 @@ QString SET_OF_BYTES(const QByteArray& bytes, tune_cmd::ControllerSet& set) {
 QString READ_SET_FILE(const QString& path, tune_cmd::ControllerSet& set) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("it cannot be read (") + file.errorString() + ')';
-  if (file.size() > MAX_BYTES) return QStringLiteral("it is far too large to be a CBOX parameter set file");
-  return SET_OF_BYTES(file.readAll(), set);
+  return READ_SET_FROM(file, set);
+}
+
+QString READ_SET_FROM(QIODevice& in, tune_cmd::ControllerSet& set) {
+  // A pipe gives its bytes in pieces; no more than a set file can hold is
+  // ever kept.
+  QByteArray bytes;
+  for (QByteArray piece; bytes.size() <= MAX_BYTES && !(piece = in.read(MAX_BYTES + 1 - bytes.size())).isEmpty();)
+    bytes += piece;
+  if (bytes.size() > MAX_BYTES) return QStringLiteral("it is far too large to be a CBOX parameter set file");
+  return SET_OF_BYTES(bytes, set);
 }
 
 QString WRITE_WHOLE(const QString& path, const QByteArray& bytes) {

@@ -15,6 +15,7 @@
 //   "user_units" the same values as texts in the user's units, for a reader;
 //               loading ignores them
 #include <QByteArray>
+#include <QIODevice>
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
@@ -35,6 +36,8 @@ QString SUGGESTED_NAME(const QDateTime& when);
 QString SET_OF_BYTES(const QByteArray& bytes, tune_cmd::ControllerSet& set);
 // The same for a file.
 QString READ_SET_FILE(const QString& path, tune_cmd::ControllerSet& set);
+// The same for what an open device gives up to its end (standard input).
+QString READ_SET_FROM(QIODevice& in, tune_cmd::ControllerSet& set);
 
 // Writes the bytes to the file through a copy beside it that is renamed into
 // place, so that a failure never leaves half a file. Empty on success, else

@@ -161,7 +161,16 @@ bool CMD_READ_INFO() {
 
 namespace {
 ReadSet last_read;
-}
+ReadSet known_set;
+}  // namespace
 const ReadSet& LAST_READ() { return last_read; }
-void KEEP_READ_SET(const ReadSet& read) { last_read = read; }
+void KEEP_READ_SET(const ReadSet& read) { last_read = known_set = read; }
+
+const ReadSet& KNOWN_SET() { return known_set; }
+void KEEP_WRITTEN_SET(const Entries& sent) {
+  if (!known_set.complete) return;
+  const double stop_mode = known_set.values[0];
+  known_set.values = SET_OF(sent);
+  if (WIRE_VALUE(sent, 1).isEmpty()) known_set.values[0] = stop_mode;
+}
 }  // namespace tune_cmd

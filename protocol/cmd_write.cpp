@@ -4,6 +4,7 @@
 // set is checked before anything goes out, and each value read at the moment
 // it is sent is checked again then.
 #include "protocol/parameter_record.h"
+#include "protocol/read_set.h"
 #include "protocol/tune_cmd.h"
 
 namespace tune_cmd {
@@ -32,7 +33,7 @@ bool ready_for_values() {
 
 // The values, one line each. `record` holds the entries taken before the W
 // frame went out; the values read when sent are taken anew from the window.
-bool send_values(const std::function<Entries()>& entries_now, Entries record, WaitingExchange& waiting) {
+bool send_values(const std::function<Entries()>& entries_now, Entries& record, WaitingExchange& waiting) {
   for (const Parameter& p : RECORD()) {
     if (p.read_when_sent) {
       // The boxes stay editable while the write waits: this value and the
@@ -72,7 +73,7 @@ bool send_values(const std::function<Entries()>& entries_now, Entries record, Wa
 
 const QString CMD_W_NOT_SENT = QStringLiteral("cmd W not sent: ");
 
-bool CMD_WRITE(const std::function<Entries()>& entries_now) {
+bool CMD_WRITE(const std::function<Entries()>& entries_now, Entries* sent) {
   WaitingExchange waiting(QStringLiteral("cmd W"), NOTHING_WRITTEN);
   // Its result does not matter: a failed S has told the user, the write goes
   // on; only a stop sent meanwhile ends it here.
@@ -80,13 +81,19 @@ bool CMD_WRITE(const std::function<Entries()>& entries_now) {
   if (INTERRUPTED()) return false;
   // The boxes could be edited while S waited: the values taken now are
   // checked once more before the frame goes out.
-  const Entries record = entries_now();
+  Entries record = entries_now();
   if (const QString problem = RECORD_PROBLEM(record); !problem.isEmpty()) {
     TELL(CMD_W_NOT_SENT + problem);
     return false;
   }
-  return EXCHANGE({'W', {}, QStringLiteral("cmd W: communication timeout on <header>")},
-                  [&] { return ready_for_values() && send_values(entries_now, record, waiting); }) == Outcome::done;
+  const bool confirmed =
+      EXCHANGE({'W', {}, QStringLiteral("cmd W: communication timeout on <header>")},
+               [&] { return ready_for_values() && send_values(entries_now, record, waiting); }) == Outcome::done;
+  if (!confirmed) return false;
+  // The controller now holds what went out, value by value as it was sent.
+  KEEP_WRITTEN_SET(record);
+  if (sent) *sent = record;
+  return true;
 }
 }  // namespace tune_cmd
 

@@ -67,8 +67,9 @@ bool CMD_READ_INFO();
 // Parameter write W of a set the caller has checked and confirmed: S, then
 // the W dialogue. `entries_now` gives the entries as they stand when a value
 // that is read when sent goes out. True when the controller confirmed the
-// whole set. The caller holds the lock around it.
-bool CMD_WRITE(const std::function<Entries()>& entries_now);
+// whole set; `sent` then gets the entries as they went out (KNOWN_SET, too,
+// holds that set from then on). The caller holds the lock around it.
+bool CMD_WRITE(const std::function<Entries()>& entries_now, Entries* sent = nullptr);
 // "cmd W not sent: " and why: the set holds what must not reach the CBOX.
 extern const QString CMD_W_NOT_SENT;
 

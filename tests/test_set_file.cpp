@@ -172,8 +172,8 @@ class TestSetFile : public QObject {
       QVERIFY2(!letters.contains("") && letters.removeDuplicates() == 0, qPrintable(letters.join(' ')));
     }
     QVERIFY2(!titles.contains("") && titles.removeDuplicates() == 0, qPrintable(titles.join(' ')));
-    QCOMPARE(items.join('|'), QString("File:|Save CBOX set...|Load set into PARAMETERS SET...|Compare PARAMETERS SET "
-                                      "with CBOX...|Save monitor replies...|View:|Time stamps in monitor|Tools:|"
+    QCOMPARE(items.join('|'), QString("File:|Save CBOX set...|Load set into PARAMETERS SET...|Load a backup...|Compare "
+                                      "PARAMETERS SET with CBOX...|Read back after cmd W|Save monitor replies...|View:|Time stamps in monitor|Tools:|"
                                       "Tracking server|Help:|About"));
     QCOMPARE(action(w, "save_set")->shortcut(), QKeySequence(QKeySequence::Save));
     QCOMPARE(action(w, "load_set")->shortcut(), QKeySequence(QKeySequence::Open));

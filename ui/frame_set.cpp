@@ -2,21 +2,33 @@
 // entries, checked while they are typed (a box turns red while its value is
 // out of range or contradicts another box; the checks only advise: typing is
 // never blocked and no text is changed), filled with the default set, and
-// written to the CBOX by cmd W.
+// written to the CBOX by cmd W, after a backup of the set it replaces.
 #include <QRadioButton>
 
 #include "monitor/locking.h"
 #include "protocol/parameter_record.h"
 #include "protocol/tune_cmd.h"
 #include "serial/number_text.h"
+#include "ui/backups.h"
 #include "ui/colours.h"
+#include "ui/menus.h"
 #include "ui/msgbox.h"
+#include "ui/options.h"
 #include "ui/velta.h"
 
 using tune_cmd::Val;
 
 namespace {
 QColor paint(bool red) { return red ? colours::RED() : colours::SYS_WINDOW_BACKGROUND(); }
+
+// File > Read back after cmd W: cmd L after a write that ended well, and what
+// the controller holds otherwise than it was sent, in one message (a read
+// that fails has told its own story).
+void read_back(const tune_cmd::Entries& sent) {
+  if (!tune_cmd::CMD_READ_INFO()) return;
+  if (const QStringList lines = menus::READ_BACK_DIFFERENCES(sent); !lines.isEmpty())
+    ui::MsgBox(menus::READ_BACK_DIFFERS + lines.join('\n'));
+}
 }  // namespace
 
 tune_cmd::Entries velta::entries() const {
@@ -103,8 +115,8 @@ void velta::write_mode_Click() {
     // Garbage must never reach the controller's stored settings: the set is
     // refused before anything is sent.
     ui::MsgBox(CMD_W_NOT_SENT + problem);
-  } else {
-    CMD_WRITE([this] { return entries(); });
+  } else if (Entries sent; backups::BACK_UP_OR_ASK() && CMD_WRITE([this] { return entries(); }, &sent)) {
+    if (ui::OPTION(QString::fromLatin1(menus::READ_BACK_OPTION))) read_back(sent);
   }
   ENABLE_ALL();
 }

@@ -13,7 +13,9 @@
 #include "monitor/reply_box.h"
 #include "protocol/read_set.h"
 #include "serial/port_links.h"
+#include "ui/backups.h"
 #include "ui/msgbox.h"
+#include "ui/options.h"
 #include "ui/velta.h"
 
 namespace menus {
@@ -62,6 +64,23 @@ QAction* item(QMenu* menu, const char* name, const QString& text, const QString&
   a->setStatusTip(tip);
   return a;
 }
+
+// Load a backup... beside Load, Read back after cmd W after Compare.
+void backup_items(velta& w, QMenu* file, QAction* compare) {
+  auto* load_backup = new QAction(QStringLiteral("Load a &backup..."), file);
+  load_backup->setObjectName(QStringLiteral("load_backup"));
+  load_backup->setStatusTip(QStringLiteral("Fill PARAMETERS SET from a backup made before a cmd W, newest first"));
+  file->insertAction(compare, load_backup);
+  QObject::connect(load_backup, &QAction::triggered, &w, [&w] {
+    if (const QString path = backups::CHOOSE(&w); !path.isEmpty()) LOAD_SET(path);
+  });
+  QAction* read_back = item(file, "read_back", QStringLiteral("&Read back after cmd W"),
+                            QStringLiteral("Read the CBOX after every cmd W and show where it differs from the set sent"));
+  read_back->setCheckable(true);
+  read_back->setChecked(ui::OPTION(QString::fromLatin1(READ_BACK_OPTION)));
+  QObject::connect(read_back, &QAction::toggled, &w,
+                   [](bool on) { ui::SET_OPTION(QString::fromLatin1(READ_BACK_OPTION), on); });
+}
 }  // namespace
 
 void BUILD_MENUS(velta& w) {
@@ -86,6 +105,7 @@ void BUILD_MENUS(velta& w) {
   QAction* compare = item(file, "compare_set", QStringLiteral("&Compare PARAMETERS SET with CBOX..."),
                           QStringLiteral("List where PARAMETERS SET differs from the last read of the CBOX"));
   QObject::connect(compare, &QAction::triggered, &w, [] { COMPARE_SET(); });
+  backup_items(w, file, compare);
 
   file->addSeparator();
   QAction* replies = item(file, "save_replies", QStringLiteral("Save &monitor replies..."),
@@ -125,11 +145,14 @@ void SAVE_SET(const QString& path) {
     ui::MsgBox(QStringLiteral("The CBOX set could not be saved to ") + shown(path) + QStringLiteral(": ") + problem);
 }
 
+QString NOT_LOADED(const QString& name, const QString& problem) {
+  return QStringLiteral("The file ") + shown(name) + QStringLiteral(" was not loaded: ") + problem + '.';
+}
+
 void LOAD_SET(const QString& path) {
   tune_cmd::ControllerSet set{};
   if (const QString problem = set_file::READ_SET_FILE(path, set); !problem.isEmpty()) {
-    ui::MsgBox(QStringLiteral("The file ") + shown(path) + QStringLiteral(" was not loaded: ") + problem +
-               QStringLiteral(".\nPARAMETERS SET is unchanged."));
+    ui::MsgBox(NOT_LOADED(path, problem) + QStringLiteral("\nPARAMETERS SET is unchanged."));
     return;
   }
   velta_form().set_entries(tune_cmd::ENTRIES_OF(set, true));
@@ -147,23 +170,36 @@ void COMPARE_SET() {
     ui::MsgBox(QStringLiteral("cmd W would not send PARAMETERS SET: ") + problem);
     return;
   }
-  const tune_cmd::ControllerSet boxes = tune_cmd::SET_OF(entries);
-  QStringList lines;
-  for (const tune_cmd::Parameter& p : tune_cmd::RECORD()) {
-    const auto i = static_cast<std::size_t>(p.n - 1);
-    // Options compare as cmd W gives them: on or off.
-    const bool differ = p.unit == tune_cmd::Unit::on_off ? (boxes[i] != 0) != (read.values[i] != 0)
-                                                         : boxes[i] != read.values[i];
-    if (differ)
-      lines << QString::fromLatin1(p.name) + QStringLiteral(": ") + tune_cmd::USER_TEXT(boxes, p.n) +
-                   QStringLiteral(" in PARAMETERS SET, ") + tune_cmd::USER_TEXT(read.values, p.n) +
-                   QStringLiteral(" in the CBOX");
-  }
+  const QStringList lines = DIFFERENCES(tune_cmd::SET_OF(entries), read.values);
   if (lines.isEmpty()) {
     ui::MsgBox(QStringLiteral("PARAMETERS SET and the last read of the CBOX: no difference."));
     return;
   }
   ui::MsgBox(QStringLiteral("PARAMETERS SET differs from the last read of the CBOX in:\n") + lines.join('\n'));
+}
+
+QStringList DIFFERENCES(const tune_cmd::ControllerSet& boxes, const tune_cmd::ControllerSet& cbox,
+                        bool with_stop_mode) {
+  QStringList lines;
+  for (const tune_cmd::Parameter& p : tune_cmd::RECORD()) {
+    const auto i = static_cast<std::size_t>(p.n - 1);
+    if (p.unit == tune_cmd::Unit::stop_mode && !with_stop_mode) continue;
+    // Options compare as cmd W gives them: on or off.
+    const bool differ =
+        p.unit == tune_cmd::Unit::on_off ? (boxes[i] != 0) != (cbox[i] != 0) : boxes[i] != cbox[i];
+    if (differ)
+      lines << QString::fromLatin1(p.name) + QStringLiteral(": ") + tune_cmd::USER_TEXT(boxes, p.n) +
+                   QStringLiteral(" in PARAMETERS SET, ") + tune_cmd::USER_TEXT(cbox, p.n) +
+                   QStringLiteral(" in the CBOX");
+  }
+  return lines;
+}
+
+const QString READ_BACK_DIFFERS = QStringLiteral("The CBOX read back after cmd W differs from what it sent in:\n");
+
+QStringList READ_BACK_DIFFERENCES(const tune_cmd::Entries& sent) {
+  return DIFFERENCES(tune_cmd::SET_OF(sent), tune_cmd::LAST_READ().values,
+                     !tune_cmd::WIRE_VALUE(sent, 1).isEmpty());
 }
 
 void SAVE_REPLIES(const QString& path) {
