@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/script_commands.h"
 #include "app/tracking_server.h"
 #include "serial/number_text.h"
 #include "serial/port_links.h"
@@ -87,6 +88,17 @@ std::optional<int> PORT(const QStringList& args) {
   return std::nullopt;
 }
 
+// A script's command (app/script_commands.h): taken, it runs in place of the
+// window. Another program without the window cannot run beside it.
+template <std::optional<int> (*TAKE)(const QStringList&)>
+std::optional<int> SCRIPT(const QStringList& args) {
+  if (windowless_program && windowless_program != script_commands::RUN)
+    return fail(QStringLiteral("a script's command (--status, --read-set, ...) runs on its own, not with --headless"));
+  if (const std::optional<int> status = TAKE(args)) return status;
+  windowless_program = script_commands::RUN;
+  return std::nullopt;
+}
+
 std::optional<int> HELP(const QStringList&);
 
 const Option OPTIONS[] = {
@@ -111,6 +123,20 @@ const Option OPTIONS[] = {
      "use port N (1..255): the window opens without the port\n"
      "chooser and without asking to connect the CBOX",
      PORT},
+    {"--status", 0, "", "print the position and state of the CBOX as one\nline of JSON: {\"port\":1,\"azimuth\":123,\"state\":\"ready\"}",
+     SCRIPT<script_commands::STATUS>},
+    {"--read-set", 1, "FILE",
+     "read the CBOX (S, V and L as at start-up) and save\nits set as the set file FILE (-: standard output)",
+     SCRIPT<script_commands::READ_SET>},
+    {"--write-set", 1, "FILE",
+     "write the set file FILE (-: standard input) to the\nCBOX: read it as at start-up, back that set up in\n"
+     "backups/, cmd W, then cmd L: each difference from\nthe set written is one line on stderr",
+     SCRIPT<script_commands::WRITE_SET>},
+    {"--goto", 1, "AZ", "turn the rotator to azimuth AZ (0..359)", SCRIPT<script_commands::GOTO>},
+    {"--wait", 1, "SECONDS",
+     "with --goto: the status every second until the\nCBOX reports READY, at most SECONDS",
+     SCRIPT<script_commands::WAIT>},
+    {"--stop", 0, "", "the soft stop", SCRIPT<script_commands::STOP>},
     {"--help", 0, "", "print this list", HELP},
 };
 
@@ -128,7 +154,8 @@ std::optional<int> HELP(const QStringList&) {
     for (qsizetype i = 0; i < lines.size(); ++i)
       out << (i == 0 && head.size() < 24 ? head : QString()).leftJustified(24) << lines[i] << '\n';
   }
-  out << "\nThe window toolkit's own options (-platform NAME, -style NAME) are passed on.\n";
+  out << "\nThe window toolkit's own options (-platform NAME, -style NAME) are passed on.\n\n"
+      << script_commands::EXIT_CODES;
   return 0;
 }
 }  // namespace

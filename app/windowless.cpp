@@ -8,7 +8,22 @@
 namespace windowless {
 const char* const NO_PORT = "no port: give --port N or start the window once";
 
-void NO_DISPLAY() { qputenv("QT_QPA_PLATFORM", "offscreen"); }
+namespace {
+QtMessageHandler toolkit_handler = nullptr;
+
+// The toolkit's notes on the runtime folder (XDG_RUNTIME_DIR unset under
+// cron or sudo) concern only a display's sockets, which nothing here uses;
+// on stderr they would stand among the program's own lines.
+void without_runtime_notes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: "))) return;
+  toolkit_handler(type, context, text);
+}
+}  // namespace
+
+void NO_DISPLAY() {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  toolkit_handler = qInstallMessageHandler(without_runtime_notes);
+}
 
 std::optional<int> PORT(std::optional<int> given) {
   if (given) return given;
