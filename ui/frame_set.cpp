@@ -115,8 +115,13 @@ void velta::write_mode_Click() {
     // Garbage must never reach the controller's stored settings: the set is
     // refused before anything is sent.
     ui::MsgBox(CMD_W_NOT_SENT + problem);
-  } else if (Entries sent; backups::BACK_UP_OR_ASK() && CMD_WRITE([this] { return entries(); }, &sent)) {
-    if (ui::OPTION(QString::fromLatin1(menus::READ_BACK_OPTION))) read_back(sent);
+  } else {
+    // The set it replaces is kept first; No to writing without a backup ends
+    // cmd W here as any refusal does.
+    Entries sent;
+    if (backups::BACK_UP_OR_ASK() && CMD_WRITE([this] { return entries(); }, &sent) &&
+        ui::OPTION(QString::fromLatin1(menus::READ_BACK_OPTION)))
+      read_back(sent);
   }
   ENABLE_ALL();
 }
