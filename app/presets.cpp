@@ -1,5 +1,6 @@
 #include "app/presets.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -7,7 +8,7 @@
 #include <cmath>
 
 #include "app/set_file.h"
-#include "protocol/number_text.h"
+#include "ui/msgbox.h"
 
 namespace presets {
 namespace {
@@ -94,19 +95,35 @@ QString BUTTON_TEXT(const std::optional<Preset>& preset) {
   return preset->name + ' ' + DEGREES_TEXT(preset->azimuth);
 }
 
-std::optional<int> ANGLE_OF(const QString& text) {
-  const QString digits = tune_cmd::TRIM_BLANKS(text);
-  if (!tune_cmd::IS_DIGITS(digits)) return std::nullopt;
-  bool ok = false;
-  const qulonglong v = digits.toULongLong(&ok);
-  if (!ok || v > 359) return std::nullopt;
-  return static_cast<int>(v);
-}
-
 QString NAME_PROBLEM(const QString& name) {
   const qsizetype length = name.trimmed().size();
   if (length <= MAX_NAME) return {};
   return QStringLiteral("the name must have at most ") + QString::number(MAX_NAME) +
          QStringLiteral(" characters, it has ") + QString::number(length);
 }
+
+void Kept::load(const QString& path) {
+  path_ = path;
+  const QString problem = READ_PRESETS(path, presets_);
+  emit changed();
+  if (!problem.isEmpty())
+    ui::MsgBox(QStringLiteral("The presets file ") + QDir::toNativeSeparators(path) +
+               QStringLiteral(" was not read: ") + problem +
+               QStringLiteral(".\nThe eight presets are empty; the file is kept as it is until a preset is changed."));
+}
+
+void Kept::change(int index, const std::optional<Preset>& preset) {
+  presets_.at(static_cast<std::size_t>(index)) = preset;
+  emit changed();
+  if (const QString why = WRITE_PRESETS(path_, presets_); !why.isEmpty())
+    ui::MsgBox(QStringLiteral("The presets could not be saved to ") + QDir::toNativeSeparators(path_) +
+               QStringLiteral(": ") + why);
+}
+
+Kept& KEPT() {
+  static Kept kept;
+  return kept;
+}
+
+void LOAD_PRESETS() { KEPT().load(QDir::current().absoluteFilePath(FILE_NAME)); }
 }  // namespace presets

@@ -9,6 +9,7 @@
 // of at most MAX_NAME characters once the blanks at its ends are taken off.
 // The name may be empty: the button then shows the angle alone. Any other
 // member is ignored, so that a hand-edited note does no harm.
+#include <QObject>
 #include <QString>
 #include <array>
 #include <optional>
@@ -42,9 +43,36 @@ QString BUTTON_TEXT(const std::optional<Preset>& preset);
 // "180°".
 QString DEGREES_TEXT(int degrees);
 
-// The angle typed for a preset, checked as the go-to box is: digits only
-// (blanks at the ends allowed), 0 to 359. Nothing otherwise.
-std::optional<int> ANGLE_OF(const QString& text);
 // What is wrong with a name, empty when it will do.
 QString NAME_PROBLEM(const QString& name);
+
+// The presets the program goes by, one set for the whole program: the dial's
+// buttons show them and a tracker's park turns to the one named "Park".
+class Kept : public QObject {
+  Q_OBJECT
+ public:
+  const Presets& presets() const { return presets_; }
+  // Reads the file into the presets and keeps its path for every change. A
+  // damaged file is told once through ui::MsgBox (a program without a window
+  // turns the box into a log line), leaves eight empty presets, and stays as
+  // it is until a preset is changed.
+  void load(const QString& path);
+  // Changes one preset (0 to 7) and writes the whole file at once, so that a
+  // preset set just before a crash or a pulled plug is still there at the
+  // next start; a file that cannot be written is told.
+  void change(int index, const std::optional<Preset>& preset);
+
+ signals:
+  void changed();
+
+ private:
+  Presets presets_;
+  QString path_ = FILE_NAME;
+};
+Kept& KEPT();
+
+// The start-up's reading of presets.json in the working folder, beside
+// velta.ini: the window's start and a start without a window both call it
+// before the tracking server listens.
+void LOAD_PRESETS();
 }  // namespace presets

@@ -6,6 +6,7 @@
 #include <QStyleFactory>
 
 #include "app/command_line.h"
+#include "app/presets.h"
 #include "app/tracking_server.h"
 #include "ui/tracking_controls.h"
 #include "ui/velta.h"
@@ -23,6 +24,8 @@ int RUN_PROGRAM(QApplication& app) {
   window.Form_Load();
   // The port chooser closed without ACCEPT: the technician chose to leave.
   if (window.end_requested) return 0;
+  // Before any tracker can ask for the park position.
+  presets::LOAD_PRESETS();
   window.show();
   // A port that cannot be taken is told; the window goes on without the server.
   if (const auto& at = command_line::TRACKING_SERVER()) tracking_controls::SERVER(window).start(*at);

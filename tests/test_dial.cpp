@@ -1,13 +1,20 @@
-// The rotator dial: the angle under a click, what the labels, the screen reader and the needles show, the keys,
-// and the presets file beside velta.ini (written at once, a damaged one told once and left alone).
+// The rotator dial: the angle under a point as pure calls; what it shows after each report of the controller and
+// each go-to sent; the clicks, keys and presets that turn the rotator only as Execute does; the View item kept in
+// velta-options.ini; the presets file beside velta.ini (written at once, a damaged one told once and left alone).
 #include <QAccessible>
+#include <QFile>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "app/set_file.h"
+#include "protocol/tune_cmd.h"
 #include "tests/harness/bench.h"
+#include "tests/harness/script.h"
 #include "ui/dial.h"
+#include "ui/dial_controls.h"
+#include "ui/options.h"
 #include "ui/preset_dialog.h"
 
 using presets::Preset, presets::Presets;
@@ -32,6 +39,37 @@ void trigger(DIAL& d, int number, const char* action) {
 QPoint on_rose(const DIAL& d, double degrees, double share_of_radius) {
   return dial::POINT_AT(degrees, d.rose->centre(), d.rose->radius() * share_of_radius).toPoint();
 }
+
+// The go-to box, the dial's three labels and its screen reader's value; where the end-stop mark stands on the rim;
+// the position needle's colour.
+QStringList shown(velta& w, DIAL& d) {
+  const QImage rose = d.rose->grab().toImage();
+  const QRgb ink = d.palette().color(QPalette::WindowText).rgb();
+  QString stop = "no stop";
+  for (int at : {0, 180})
+    if (rose.pixel(on_rose(d, at, 1.02)) == ink) stop = QString("stop at %1").arg(at);
+  QString needle;
+  if (d.dial_position->text() != "???") {
+    const QRgb c = rose.pixel(on_rose(d, d.dial_position->text().chopped(1).toInt(), 0.4));
+    needle = c == qRgb(255, 0, 0) ? "red" : c == ink ? "ink" : "no needle";
+  }
+  return {w.go_to_angle->text(), d.dial_position->text(), d.dial_target->text(), d.dial_state->text(),
+          QAccessible::queryAccessibleInterface(d.rose)->text(QAccessible::Value), stop, needle};
+}
+
+// The bench's dial open through its View item, a preset named "park" at 180° in presets.json.
+DIAL& open_dial(Bench& b) {
+  b.setReplyPeriod(300);
+  b.apply({"set position 123", "set speed 0"});
+  if (!set_file::WRITE_WHOLE(presets::FILE_NAME, array_of({R"({"name": "park", "azimuth": 180})"})).isEmpty())
+    qFatal("no presets.json");
+  presets::LOAD_PRESETS();
+  DIAL& d = dial_controls::DIAL_OF(b.w());
+  b.w().findChild<QAction*>("rotator_dial")->trigger();
+  d.resize(400, 560);  // a pixel is far less than a degree
+  if (!QTest::qWaitForWindowExposed(&d)) qFatal("the dial does not show");
+  return d;
+}
 }  // namespace
 
 class TestDial : public QObject {
@@ -49,56 +87,98 @@ class TestDial : public QObject {
       QVERIFY2(dial::ANGLE_AT(row.point, c, r) == row.angle, qPrintable(QString::number(&row - rows)));
   }
 
-  // What the rose shows (labels, screen reader, needles, end stop) follows each report at once; a click or a key
-  // on it marks an angle or asks for the go-to.
-  void the_rose() {
-    DIAL d;
-    d.resize(400, 560);  // a pixel is far less than a degree
-    d.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&d));
-    // A row: what is reported; where the end-stop mark stands (-1: none); the position needle (at 123°) red
-    // while BUSY; the position, target and state shown and the screen reader's value.
-    const struct { std::optional<int> position; const char* state; std::optional<int> target, mode; int stop_at;
-                   bool red; QStringList shown; } rows[] = {
-        {{}, "", {}, {}, -1, false, {"???", "", "???", "position ???"}},
-        {123, "R", {}, 0, 0, false, {"123°", "", "READY", "position 123°"}},
-        {{}, "B", {}, 1, 180, true, {"123°", "", "BUSY", "position 123°"}},
-        {{}, "B", 250, 2, -1, true, {"123°", "to 250°", "BUSY", "position 123°, target 250°"}},
-        {{}, "?", {}, {}, -1, false, {"123°", "", "???", "position 123°"}},
+  // Each row: what happens, the frames that reach the controller, and what the window and the dial show after it.
+  // The dial follows the reports of the status exchange, the parameter read and a monitor frame, and the go-to's
+  // target from its send until READY at it, a stop, or an E.
+  void fed_and_turned() {
+    Bench b;
+    velta& w = b.w();
+    DIAL& d = open_dial(b);
+    const auto monitor_frame = [&] {
+      b.sim().set("busy", "0");  // stopped short: the monitor's S needs READY
+      Script s;
+      s.after(300, "frame", [&] { b.sim().send("\x02" "A,?,090,R\r"); });
+      s.after(300, "stop", [&] { w.cmd_monitor->click(); });
+      s.start();
+      w.cmd_monitor->click();
     };
-    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(d.rose);
-    const QRgb ink = d.palette().color(QPalette::WindowText).rgb();
+    const struct { const char* what; std::function<void()> act; QByteArray sent; QStringList shown; } rows[] = {
+        {"nothing yet", [] {}, "", {"?", "???", "", "???", "position ???", "no stop", ""}},
+        {"cmd ?", [&] { click(w.command_qm); }, frame('?'), {"?", "123°", "", "READY", "position 123°", "no stop", "ink"}},
+        {"a click at 90°, one in the centre, Enter", [&] {
+           QTest::mouseClick(d.rose, Qt::LeftButton, {}, on_rose(d, 90, 0.8));
+           QTest::mouseClick(d.rose, Qt::LeftButton, {}, d.rose->centre().toPoint());
+           QTest::keyClick(d.rose, Qt::Key_Return);
+         }, frame('G', "90"), {"90", "123°", "to 90°", "READY", "position 123°, target 90°", "no stop", "ink"}},
+        {"cmd L while turning, south-stop", [&] { click(w.read_info); }, frame('L'),
+         {"90", "123°", "to 90°", "BUSY", "position 123°, target 90°", "stop at 180", "red"}},
+        {"a monitor frame READY at the target", monitor_frame, frame('S') + frame('?') + frame('M') + frame('S'),
+         {"90", "90°", "", "READY", "position 90°", "stop at 180", "ink"}},
+        {"the Park preset", [&] { click(d.preset_buttons[0]); }, frame('G', "180"),
+         {"180", "90°", "to 180°", "READY", "position 90°, target 180°", "stop at 180", "ink"}},
+        {"Soft STOP", [&] { click(w.soft_stop); }, frame('G', "977"),
+         {"180", "90°", "", "READY", "position 90°", "stop at 180", "ink"}},
+        {"a double-click at 200° answered E", [&] {
+           b.sim().fault("replace=5:E for=G once");
+           QTest::mouseDClick(d.rose, Qt::LeftButton, {}, on_rose(d, 200, 0.5));
+         }, frame('G', "200"), {"200", "90°", "", "READY", "position 90°", "stop at 180", "ink"}},
+    };
     for (const auto& row : rows) {
-      d.show_status(row.position, row.state), d.show_target(row.target), d.show_stop_mode(row.mode);
-      const QString name = row.shown.join('|');
-      QCOMPARE(QStringList({d.dial_position->text(), d.dial_target->text(), d.dial_state->text(),
-                            reader->text(QAccessible::Value)}), row.shown);
-      const QImage image = d.rose->grab().toImage();
-      if (row.shown[0] != "???")
-        QVERIFY2(image.pixel(on_rose(d, 123, 0.4)) == (row.red ? qRgb(255, 0, 0) : ink), qPrintable(name));
-      // On the rim, just outside its thin line.
-      for (int at : {0, 180})
-        QVERIFY2((image.pixel(on_rose(d, at, 1.02)) == ink) == (row.stop_at == at), qPrintable(name));
+      row.act();
+      QCOMPARE(b.sim().received() + " " + shown(w, d).join('|').toUtf8(),
+               row.sent + " " + row.shown.join('|').toUtf8());
     }
+    QCOMPARE(b.msgs().texts(), QStringList());
+    VERIFY_ENDED(w);
+  }
 
-    QSignalSpy marked(&d, &DIAL::angle_marked), execute(&d, &DIAL::execute_requested);
-    QTest::mouseClick(d.rose, Qt::LeftButton, {}, on_rose(d, 90, 0.8));
-    QTest::mouseClick(d.rose, Qt::LeftButton, {}, d.rose->centre().toPoint());
-    QTest::mouseDClick(d.rose, Qt::LeftButton, {}, d.rose->centre().toPoint());
-    QVERIFY(marked.size() == 1 && marked[0][0] == 90 && execute.isEmpty());
-    QTest::mouseDClick(d.rose, Qt::LeftButton, {}, on_rose(d, 200, 0.5));
-    QCOMPARE(marked.last().value(0).toInt(), 200);
-    QTest::keyClick(d.rose, Qt::Key_Return);
-    QTest::keyClick(d.rose, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(execute.size(), 3);
-    const struct { std::optional<int> from; Qt::Key key; int to; } steps[] = {
-        {355, Qt::Key_Right, 356}, {355, Qt::Key_PageUp, 5}, {355, Qt::Key_Left, 354},
-        {355, Qt::Key_PageDown, 345}, {{}, Qt::Key_Left, 359}, {0, Qt::Key_PageDown, 350}};
-    for (const auto& s : steps) {
-      d.show_marked(s.from);
-      QTest::keyClick(d.rose, s.key);
-      QCOMPARE(marked.last().value(0).toInt(), s.to);
+  // The keys turn the angle in the go-to box; nothing turns while Execute is disabled, but a preset's menu still
+  // opens, for changing a preset sends nothing.
+  void keys_and_locks() {
+    Bench b;
+    velta& w = b.w();
+    DIAL& d = open_dial(b);
+    const struct { const char* from; Qt::Key key; const char* to; } keys[] = {
+        {"355", Qt::Key_Right, "356"}, {"355", Qt::Key_PageUp, "5"},     {"355", Qt::Key_Left, "354"},
+        {"355", Qt::Key_PageDown, "345"}, {"x", Qt::Key_Left, "359"}, {" 0", Qt::Key_PageDown, "350"}};
+    for (const auto& k : keys) {
+      w.go_to_angle->setText(k.from);
+      QTest::keyClick(d.rose, k.key);
+      QCOMPARE(w.go_to_angle->text(), QString(k.to));
     }
+    w.execute->setEnabled(false);
+    QTest::keyClick(d.rose, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::mouseDClick(d.rose, Qt::LeftButton, {}, on_rose(d, 10, 0.5));
+    QVERIFY(std::ranges::none_of(d.preset_buttons, &QWidget::isEnabled));
+    QContextMenuEvent menu_key(QContextMenuEvent::Keyboard, {5, 5}, d.preset_buttons[1]->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(d.preset_buttons[1], &menu_key);
+    QMenu* menu = d.preset_buttons[1]->findChild<QMenu*>();
+    QTRY_VERIFY(menu->isVisible());
+    menu->close();
+    w.execute->setEnabled(true);
+    QTest::qWait(50);
+    QCOMPARE(b.sim().received(), QByteArray());
+    QVERIFY(std::ranges::all_of(d.preset_buttons, &QWidget::isEnabled));
+  }
+
+  // View > Rotator dial: kept in velta-options.ini, never in velta.ini; open again when the window shows.
+  void view_item() {
+    Bench b;
+    velta& w = b.w();
+    DIAL& d = dial_controls::DIAL_OF(w);
+    QAction* item = w.findChild<QAction*>("rotator_dial");
+    ui::SET_OPTION(dial_controls::OPEN_OPTION, true);
+    w.show();
+    QTRY_VERIFY(d.isVisible() && item->isChecked());
+    d.close();
+    QVERIFY(!item->isChecked());
+    item->trigger();
+    QVERIFY(d.isVisible());
+    w.close();  // the program ends: the dial goes and is open at the next start
+    QFile options(ui::OPTIONS_FILE);
+    QVERIFY(options.open(QIODevice::ReadOnly));
+    QCOMPARE(options.readAll() + settings_file(), QByteArray("[view]\nrotator_dial=true\n 1 \r\n"));
+    QVERIFY(!d.isVisible());
   }
 
   // A hand-written file is read (blanks around a name, a member of its own); a click goes to a set preset only;
@@ -111,17 +191,16 @@ class TestDial : public QObject {
                                                   R"({"name": "R&D lab", "azimuth": 0})", "null", "null", "null",
                                                   R"({"name": "", "azimuth": 359})"})).isEmpty());
     DIAL d;
-    d.load_presets(path);
+    presets::KEPT().load(path);
     QCOMPARE(button_texts(d), QStringList({"Park 180°", "Parking 10°", "(empty)", "R&&D lab 0°", "(empty)",
                                            "(empty)", "(empty)", "359°"}));
-    QCOMPARE(presets::PARK(d.presets()).value_or(-1), 180);
-    QSignalSpy go(&d, &DIAL::preset_go), changed(&d, &DIAL::presets_changed);
+    QCOMPARE(presets::PARK(presets::KEPT().presets()).value_or(-1), 180);
+    QSignalSpy go(&d, &DIAL::preset_go), changed(&presets::KEPT(), &presets::Kept::changed);
     click(d.preset_buttons[2]), click(d.preset_buttons[0]);  // empty, then Park
-    d.set_execute_enabled(false), click(d.preset_buttons[1]);
     QVERIFY(go.size() == 1 && go[0][0] == 180);
 
     QVERIFY(!d.preset_buttons[1]->findChild<QAction*>("set_to_position")->isEnabled());
-    d.show_status(42, "R");
+    d.show_position(42);
     trigger(d, 2, "set_to_position");  // keeps the name
     trigger(d, 1, "clear");
     QString problem;  // the dialog stays open while the angle is wrong
@@ -141,7 +220,7 @@ class TestDial : public QObject {
     expected[1] = {{"Parking", 42}}, expected[2] = {{"Mast", 90}}, expected[3] = {{"R&D lab", 0}};
     expected[7] = {{"", 359}};
     QCOMPARE(presets::READ_PRESETS(path, read), QString());
-    QVERIFY(read == expected);
+    QVERIFY(read == expected && presets::KEPT().presets() == expected);
     QVERIFY(!presets::PARK(read));
   }
 
@@ -174,11 +253,11 @@ class TestDial : public QObject {
     // In the window: one message naming the file, which stays as it is.
     MsgCapture msgs;
     DIAL d;
-    d.load_presets(path);
+    presets::KEPT().load(path);
     QVERIFY(msgs.texts().size() == 1 &&
             msgs.texts()[0].startsWith("The presets file " + path + " was not read: entry 4: it is neither"));
     QCOMPARE(button_texts(d), QStringList(presets::COUNT, "(empty)"));
-    d.show_status(7, "R");
+    d.show_position(7);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == std::end(rows)[-1].bytes);
     trigger(d, 5, "set_to_position");

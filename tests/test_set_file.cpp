@@ -173,10 +173,12 @@ class TestSetFile : public QObject {
     }
     QVERIFY2(!titles.contains("") && titles.removeDuplicates() == 0, qPrintable(titles.join(' ')));
     QCOMPARE(items.join('|'), QString("File:|Save CBOX set...|Load set into PARAMETERS SET...|Load a backup...|Compare "
-                                      "PARAMETERS SET with CBOX...|Read back after cmd W|Save monitor replies...|View:|Time stamps in monitor|Tools:|"
+                                      "PARAMETERS SET with CBOX...|Read back after cmd W|Save monitor replies...|View:|"
+                                      "Time stamps in monitor|Rotator dial|Tools:|"
                                       "Tracking server|Help:|About"));
     QCOMPARE(action(w, "save_set")->shortcut(), QKeySequence(QKeySequence::Save));
     QCOMPARE(action(w, "load_set")->shortcut(), QKeySequence(QKeySequence::Open));
+    QCOMPARE(action(w, "rotator_dial")->shortcut(), QKeySequence("Ctrl+D"));
     myVar::com_port_number = 7;
     action(w, "about")->trigger();
     QCOMPARE(msgs.boxes().size(), size_t(1));

@@ -11,6 +11,8 @@
 #include "tests/harness/bench.h"
 #include "ui/calibration.h"
 #include "ui/colours.h"
+#include "ui/dial.h"
+#include "ui/dial_controls.h"
 #include "ui/quale_com.h"
 
 namespace {
@@ -64,14 +66,15 @@ void check_design(QWidget* window, const QString& caption, const QString& rows) 
 
 QString spoken_name(QWidget* w) { return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name); }
 
-// Every control (not the menu bar's own overflow button: menus go by their
-// letters) named and on the tab chain, in the order given.
+// Every control of the window (not the menu bar's own overflow button: menus
+// go by their letters; not those of a window of its own) named and on the tab
+// chain, in the order given.
 void check_keyboard(QWidget* window, const QList<QWidget*>& order) {
   QList<QWidget*> walk;
   for (QWidget* w = order.first(); w && !walk.contains(w) && walk.size() < 500; w = w->nextInFocusChain())
     if (window->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus)) walk << w;
   for (QWidget* w : window->findChildren<QWidget*>())
-    if (!qobject_cast<QMenuBar*>(w->parentWidget()) &&
+    if (!qobject_cast<QMenuBar*>(w->parentWidget()) && w->window() == window &&
         (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QPlainTextEdit*>(w) ||
          qobject_cast<QComboBox*>(w)))
       QVERIFY2(walk.contains(w) && (!spoken_name(w).isEmpty() || qobject_cast<QComboBox*>(w)), qPrintable(w->objectName()));
@@ -118,6 +121,9 @@ class TestWindow : public QObject {
     click(w.clr_reply);
     QCOMPARE(w.curr_pos->text() + w.go_to_angle->text() + w.cbox_reply_text->toPlainText(), QString("????90"));
 
+    DIAL& d = dial_controls::DIAL_OF(w);
+    check_design(&d, "Rotator", "dial_position=???;dial_target=;dial_state=???;preset_1 preset_8=(empty)");
+    check_keyboard(&d, {d.rose, d.preset_buttons[0], d.preset_buttons[7]});
     w.calib_Click();
     CALIBRATION* cal = calibration_form();
     check_design(cal, "KOR.DEL.VAN.  -  CALIBRATION FORM", CALIBRATION_WINDOW);

@@ -1,14 +1,12 @@
 #include "ui/dial.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QVBoxLayout>
 
 #include "ui/colours.h"
-#include "ui/msgbox.h"
 #include "ui/preset_dialog.h"
 
 const QString DIAL::CAPTION = QStringLiteral("Rotator");
@@ -31,7 +29,9 @@ QAction* menu_item(QMenu* menu, const char* name, const QString& text) {
   return a;
 }
 
-QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+const std::optional<presets::Preset>& preset(int index) {
+  return presets::KEPT().presets()[static_cast<std::size_t>(index)];
+}
 }  // namespace
 
 DIAL::DIAL(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -56,65 +56,52 @@ DIAL::DIAL(QWidget* parent) : QWidget(parent, Qt::Window) {
   column->addWidget(rose, 1);
   column->addLayout(readings);
   column->addLayout(grid);
+  connect(&presets::KEPT(), &presets::Kept::changed, this, &DIAL::show_presets);
   show_presets();
 }
 
-// A button of one preset: a click goes there, its context menu changes it.
+// A button of one preset: a click goes there, its menu changes it.
 QPushButton* DIAL::preset_button(int index) {
   auto* b = new QPushButton(this);
   b->setObjectName(QStringLiteral("preset_") + QString::number(index + 1));
   b->setAutoDefault(false);
   preset_buttons[static_cast<std::size_t>(index)] = b;
   connect(b, &QPushButton::clicked, this, [this, index] {
-    if (const auto& p = presets_[static_cast<std::size_t>(index)]) emit preset_go(p->azimuth);
+    if (const auto& p = preset(index)) emit preset_go(p->azimuth);
   });
 
   auto* menu = new QMenu(b);
   menu->setObjectName(QStringLiteral("preset_menu"));
+  b->installEventFilter(this);
   connect(menu_item(menu, "set_to_position", QStringLiteral("Set to the &position")), &QAction::triggered, this,
           [this, index] {
             if (!position_) return;
-            const auto& now = presets_[static_cast<std::size_t>(index)];
+            const auto& now = preset(index);
             // The name stays: "Park" set anew is still the park position.
-            change_preset(index, presets::Preset{now ? now->name : QString(), *position_});
+            presets::KEPT().change(index, presets::Preset{now ? now->name : QString(), *position_});
           });
   connect(menu_item(menu, "set_to", QStringLiteral("&Set to ...")), &QAction::triggered, this,
           [this, index] { ask_preset(index); });
   connect(menu_item(menu, "clear", QStringLiteral("&Clear")), &QAction::triggered, this,
-          [this, index] { change_preset(index, std::nullopt); });
-  b->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(b, &QWidget::customContextMenuRequested, menu,
-          [b, menu](const QPoint& at) { menu->popup(b->mapToGlobal(at)); });
+          [index] { presets::KEPT().change(index, std::nullopt); });
   return b;
 }
 
 void DIAL::ask_preset(int index) {
-  PRESET_DIALOG dialog(index + 1, presets_[static_cast<std::size_t>(index)], position_, this);
-  if (dialog.exec() == QDialog::Accepted) change_preset(index, dialog.preset());
+  PRESET_DIALOG dialog(index + 1, preset(index), position_, this);
+  if (dialog.exec() == QDialog::Accepted) presets::KEPT().change(index, dialog.preset());
 }
 
-// Every change is written at once: a preset set just before a crash or a
-// pulled plug is still there at the next start.
-void DIAL::change_preset(int index, const std::optional<presets::Preset>& preset) {
-  presets_[static_cast<std::size_t>(index)] = preset;
-  show_presets();
-  if (const QString why = presets::WRITE_PRESETS(path_, presets_); !why.isEmpty())
-    ui::MsgBox(QStringLiteral("The presets could not be saved to ") + shown(path_) + QStringLiteral(": ") + why);
-  emit presets_changed();
-}
-
-void DIAL::load_presets(const QString& path) {
-  path_ = path;
-  const QString problem = presets::READ_PRESETS(path, presets_);
-  show_presets();
-  if (!problem.isEmpty())
-    ui::MsgBox(QStringLiteral("The presets file ") + shown(path) + QStringLiteral(" was not read: ") + problem +
-               QStringLiteral(".\nThe eight presets are empty; the file is kept as it is until a preset is changed."));
+bool DIAL::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::ContextMenu) return false;
+  watched->findChild<QMenu*>(QStringLiteral("preset_menu"))
+      ->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+  return true;
 }
 
 void DIAL::show_presets() {
   for (int i = 0; i < presets::COUNT; ++i) {
-    const auto& p = presets_[static_cast<std::size_t>(i)];
+    const auto& p = preset(i);
     QPushButton* b = preset_buttons[static_cast<std::size_t>(i)];
     // A "&" in a name is shown, not taken as the button's shortcut letter.
     b->setText(presets::BUTTON_TEXT(p).replace('&', QStringLiteral("&&")));
@@ -126,17 +113,22 @@ void DIAL::show_presets() {
   }
 }
 
-void DIAL::show_status(std::optional<int> position, const QString& state) {
-  if (position) position_ = position;
-  const bool busy = state == QLatin1String("B");
-  dial_state->setText(busy                          ? QStringLiteral("BUSY")
-                      : state == QLatin1String("R") ? QStringLiteral("READY")
-                                                    : QStringLiteral("???"));
+void DIAL::show_position(int degrees) {
+  const bool first = !position_;
+  position_ = degrees;
+  dial_position->setText(presets::DEGREES_TEXT(degrees));
+  rose->set_position(position_, busy_);
+  if (first) show_presets();
+}
+
+void DIAL::show_state(const QString& letter) {
+  busy_ = letter == QLatin1String("B");
+  dial_state->setText(busy_                          ? QStringLiteral("BUSY")
+                      : letter == QLatin1String("R") ? QStringLiteral("READY")
+                                                     : QStringLiteral("???"));
   // Red as the main window's BUSY box.
-  ui::SET_FORECOLOR(dial_state, busy ? ui::RED() : ui::SYS_WINDOW_TEXT());
-  dial_position->setText(position_ ? presets::DEGREES_TEXT(*position_) : QStringLiteral("???"));
-  rose->set_position(position_, busy);
-  show_presets();
+  ui::SET_FORECOLOR(dial_state, busy_ ? colours::RED() : colours::SYS_WINDOW_TEXT());
+  rose->set_position(position_, busy_);
 }
 
 void DIAL::show_target(std::optional<int> target) {

@@ -26,12 +26,6 @@ class DIAL : public QWidget {
   QLabel* dial_state;                                       // "READY", "BUSY", "???"
   std::array<QPushButton*, presets::COUNT> preset_buttons;  // preset_1 .. preset_8
 
-  // Reads the presets file and keeps its path for every change. A damaged
-  // file is told once, leaves eight empty presets, and stays as it is until
-  // a preset is changed.
-  void load_presets(const QString& path);
-  const presets::Presets& presets() const { return presets_; }
-
  signals:
   // A click on the rose or a key turned the marked angle (0 to 359).
   void angle_marked(int degrees);
@@ -39,13 +33,13 @@ class DIAL : public QWidget {
   void execute_requested();
   // A click on a preset that is set.
   void preset_go(int azimuth);
-  void presets_changed();
   void closed();
 
  public slots:
-  // The status exchange's result: state "B" busy, "R" ready, anything else
-  // unknown; no position keeps the last one shown.
-  void show_status(std::optional<int> position, const QString& state);
+  // A position the controller reported, in whole degrees.
+  void show_position(int degrees);
+  // A busy/ready letter it reported: "B" busy, "R" ready, anything else unknown.
+  void show_state(const QString& letter);
   // The last go-to's angle; nothing clears it.
   void show_target(std::optional<int> target);
   // 0 north-stop, 1 south-stop, 2 absolute; nothing while unknown.
@@ -58,14 +52,16 @@ class DIAL : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A preset's menu, also while its button is disabled (a disabled button
+  // takes its context menu event and does nothing): changing a preset sends
+  // nothing.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QPushButton* preset_button(int index);
   void ask_preset(int index);
-  void change_preset(int index, const std::optional<presets::Preset>& preset);
   void show_presets();
 
-  presets::Presets presets_;
-  QString path_ = presets::FILE_NAME;
   std::optional<int> position_;
+  bool busy_ = false;
 };

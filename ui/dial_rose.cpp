@@ -162,7 +162,7 @@ void ROSE::paint_scale(QPainter& p) const {
 void ROSE::paint_needle(QPainter& p, int degrees, bool solid) const {
   const double r = radius();
   const QPointF c = centre();
-  const QColor colour = solid && busy_ ? ui::RED() : palette().color(QPalette::WindowText);
+  const QColor colour = solid && busy_ ? colours::RED() : palette().color(QPalette::WindowText);
   const QPolygonF kite{
       POINT_AT(degrees, c, r * (solid ? POSITION_TIP : TARGET_TIP)), POINT_AT(degrees + 90, c, r * NEEDLE_HALF),
       POINT_AT(degrees + 180, c, r * CENTRE_FRACTION * 1.5), POINT_AT(degrees - 90, c, r * NEEDLE_HALF)};

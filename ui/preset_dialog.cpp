@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "protocol/tune_cmd.h"
 #include "ui/colours.h"
 
 PRESET_DIALOG::PRESET_DIALOG(int number, const std::optional<presets::Preset>& now, std::optional<int> position,
@@ -22,7 +23,7 @@ PRESET_DIALOG::PRESET_DIALOG(int number, const std::optional<presets::Preset>& n
   preset_problem = new QLabel(this);
   preset_problem->setObjectName(QStringLiteral("preset_problem"));
   preset_problem->setWordWrap(true);
-  ui::SET_FORECOLOR(preset_problem, ui::RED());
+  ui::SET_FORECOLOR(preset_problem, colours::RED());
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   connect(buttons, &QDialogButtonBox::accepted, this, &PRESET_DIALOG::accept);
@@ -36,13 +37,14 @@ PRESET_DIALOG::PRESET_DIALOG(int number, const std::optional<presets::Preset>& n
 
 void PRESET_DIALOG::accept() {
   QString problem = presets::NAME_PROBLEM(preset_name->text());
-  const std::optional<int> angle = presets::ANGLE_OF(preset_angle->text());
-  if (problem.isEmpty() && !angle)
+  const QString typed = tune_cmd::TRIM_BLANKS(preset_angle->text());
+  const bool valid = tune_cmd::VALID_ANGLE(typed);
+  if (problem.isEmpty() && !valid)
     problem = QStringLiteral("the angle must be a whole number from 0 to 359, received:") + preset_angle->text();
   // As the go-to box: a bad angle turns its box red, nothing is changed.
-  ui::SET_BACKCOLOR(preset_angle, angle ? ui::SYS_WINDOW_BACKGROUND() : ui::RED());
+  ui::SET_BACKCOLOR(preset_angle, valid ? colours::SYS_WINDOW_BACKGROUND() : colours::RED());
   preset_problem->setText(problem);
   if (!problem.isEmpty()) return;
-  entered_ = {preset_name->text().trimmed(), *angle};
+  entered_ = {preset_name->text().trimmed(), typed.toInt()};
   QDialog::accept();
 }

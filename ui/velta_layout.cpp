@@ -10,6 +10,7 @@
 #include "monitor/buttons.h"
 #include "protocol/parameter_record.h"
 #include "ui/colours.h"
+#include "ui/dial_controls.h"
 #include "ui/menus.h"
 #include "ui/tracking_controls.h"
 #include "ui/velta.h"
@@ -243,6 +244,7 @@ void velta::build() {
   top->setSizeConstraint(QLayout::SetFixedSize);
   menus::BUILD_MENUS(*this);
   tracking_controls::BUILD(*this);
+  dial_controls::BUILD(*this);
 
   // A screen reader names each box by the label beside it and its frame, so
   // that "PWM:period" of the set and of the read stay apart.
