@@ -4,6 +4,7 @@
 #include <QTextStream>
 #include <utility>
 
+#include "app/presets.h"
 #include "app/request_lock.h"
 #include "protocol/tune_cmd.h"
 #include "ui/velta.h"
@@ -34,6 +35,19 @@ QString shown(const QByteArray& line) {
   QString out;
   for (char c : line.trimmed().left(SHOWN_LINE)) out += c >= ' ' && c < 127 ? QChar(c) : QChar('?');
   return line.trimmed().size() > SHOWN_LINE ? out + QStringLiteral("...") : out;
+}
+
+// The park position is the preset named "Park": K runs the go-to to it as P
+// to that azimuth would, answered under its own name. Without one, the
+// CBOX has none.
+rotator_lines::Request parked(rotator_lines::Request r) {
+  if (r.command != Command::park) return r;
+  if (const std::optional<int> park = presets::PARK(presets::KEPT().presets())) {
+    r.command = Command::set_pos;
+    r.azimuth = *park;
+    r.code = rotator_lines::OK;
+  }
+  return r;
 }
 }  // namespace
 
@@ -159,7 +173,7 @@ void Server::read_lines(QTcpSocket* client) {
       drop(client);
       break;
     }
-    const rotator_lines::Request r = rotator_lines::PARSE(std::string_view(line.constData(), line.size()));
+    const rotator_lines::Request r = parked(rotator_lines::PARSE(std::string_view(line.constData(), line.size())));
     if (r.command == Command::blank) continue;
     queue_.push_back({client, address_of(client), r, shown(line), clock_.elapsed()});
     taken = true;

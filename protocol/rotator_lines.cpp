@@ -14,13 +14,13 @@ struct Known {
   std::size_t arguments;
 };
 
-// The requests trackers send. The CBOX turns azimuth only and has no park
-// position, no free move and no reset.
+// The requests trackers send. The CBOX turns azimuth only and has no free
+// move and no reset; its park position is a go-to the server may know.
 const Known KNOWN[] = {
     {"p", "get_pos", Command::get_pos, 0},     {"P", "set_pos", Command::set_pos, 2},
     {"S", "stop", Command::stop, 0},           {"_", "get_info", Command::get_info, 0},
     {nullptr, "dump_state", Command::dump_state, 0},
-    {"K", "park", Command::not_available, 0},  {"M", "move", Command::not_available, 2},
+    {"K", "park", Command::park, 0},           {"M", "move", Command::not_available, 2},
     {"R", "reset", Command::not_available, 1}, {"q", nullptr, Command::quit, 0},
     {"Q", nullptr, Command::quit, 0},
 };
@@ -92,7 +92,7 @@ Request PARSE(std::string_view line) {
     r.azimuth = *degrees;
   }
   r.command = known->command;
-  r.code = OK;
+  r.code = known->command == Command::park ? NOT_AVAILABLE : OK;
   return r;
 }
 

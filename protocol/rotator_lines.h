@@ -15,7 +15,7 @@ inline constexpr std::size_t MAX_LINE = 256;
 // The answer codes ("RPRT n") the tool gives.
 inline constexpr int OK = 0;
 inline constexpr int INVALID = -1;        // no request we know, or not its arguments
-inline constexpr int NOT_AVAILABLE = -4;  // park, move, reset: the CBOX has none
+inline constexpr int NOT_AVAILABLE = -4;  // move, reset, and park without a park position
 inline constexpr int TIMED_OUT = -5;      // no reply in time, or no turn within the wait limit
 inline constexpr int PORT_FAULT = -6;     // the serial port cannot be opened or was lost
 inline constexpr int PROTOCOL_FAULT = -8; // the reply broke the controller's protocol
@@ -29,7 +29,8 @@ enum class Command {
   set_pos,        // P az el, \set_pos az el
   stop,           // S, \stop
   get_info,       // _, \get_info
-  not_available,  // K \park, M \move, R \reset
+  park,           // K, \park: NOT_AVAILABLE here; the server knows where the park position is
+  not_available,  // M \move, R \reset
   quit,           // q, Q: the client is closed
   invalid,        // anything else
 };

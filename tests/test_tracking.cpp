@@ -7,9 +7,13 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "app/presets.h"
+#include "app/set_file.h"
 #include "app/tracking_server.h"
 #include "protocol/rotator_lines.h"
 #include "tests/harness/bench.h"
+#include "ui/dial.h"
+#include "ui/dial_controls.h"
 #include "ui/tracking_controls.h"
 
 using namespace rotator_lines;
@@ -140,6 +144,26 @@ class TestTracking : public QObject {
     QCOMPARE(answers + sent, "RPRT -11\nRPRT 0\n" + frame('G', "10"));
   }
 
+  // K is the go-to to the preset named Park, answered as P to its azimuth, the dial's target too; without one the
+  // CBOX has no park position.
+  void park() {
+    Bench b;
+    b.setReplyPeriod(300);
+    presets::LOAD_PRESETS();  // no file: no presets
+    QTcpSocket c;
+    c.connectToHost(QHostAddress::LocalHost, serve(b));
+    QVERIFY(c.waitForConnected(3000));
+    QCOMPARE(ask(c, "K\n", 1), QByteArray("RPRT -4\n"));
+    QVERIFY(set_file::WRITE_WHOLE(presets::FILE_NAME, "[null, {\"name\": \"PARK \", \"azimuth\": 270}, null, null, "
+                                                     "null, null, null, null]").isEmpty());
+    presets::LOAD_PRESETS();
+    QCOMPARE(ask(c, "K\n+\\park\nK 1\n", 4), QByteArray("RPRT 0\npark:\nRPRT 0\nRPRT -1\n"));
+    QCOMPARE(dial_controls::DIAL_OF(b.w()).dial_target->text() + " " + b.w().go_to_angle->text(), "to 270° 270");
+    b.sim().fault("replace=5:E for=G once");
+    QCOMPARE(ask(c, "K\n", 1), QByteArray("RPRT -9\n"));
+    QCOMPARE(b.sim().received(), frame('G', "270").repeated(3));
+  }
+
   // Bounded: a line over 256 characters and a ninth client are closed; a
   // client's requests are taken in a few at a time.
   void clients_are_bounded() {
@@ -154,7 +178,7 @@ class TestTracking : public QObject {
     QTRY_COMPARE(clients[8]->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(ask(*clients[0], QByteArray(255, ' ') + "p\n", 2), QByteArray("123.000000\n0.000000\n"));
     // More requests at once than are taken in: the rest are read as those are answered.
-    QCOMPARE(ask(*clients[2], QByteArray("K\n").repeated(30), 30), QByteArray("RPRT -4\n").repeated(30));
+    QCOMPARE(ask(*clients[2], QByteArray("M 0 0\n").repeated(30), 30), QByteArray("RPRT -4\n").repeated(30));
     clients[1]->write(QByteArray(256, ' ') + "p\n");
     QTRY_COMPARE(clients[1]->state(), QAbstractSocket::UnconnectedState);
     QVERIFY2(status_line(b.w()).contains(", 7 clients,"), qPrintable(status_line(b.w())));
