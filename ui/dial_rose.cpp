@@ -100,7 +100,7 @@ QString ROSE::value_text() const {
 
 // In lines of the widget's font, so that the rose grows with the user's font size.
 QSize ROSE::sizeHint() const {
-  const int side = fontMetrics().height() * 16;
+  const int side = fontMetrics().height() * 20;
   return {side, side};
 }
 
