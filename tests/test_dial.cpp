@@ -104,7 +104,8 @@ class TestDial : public QObject {
     };
     const struct { const char* what; std::function<void()> act; QByteArray sent; QStringList shown; } rows[] = {
         {"nothing yet", [] {}, "", {"?", "???", "", "???", "position ???", "no stop", ""}},
-        {"cmd ?", [&] { click(w.command_qm); }, frame('?'), {"?", "123°", "", "READY", "position 123°", "no stop", "ink"}},
+        {"cmd ?", [&] { click(w.command_qm); }, frame('?'),
+         {"?", "123°", "", "READY", "position 123°", "no stop", "ink"}},
         {"a click at 90°, one in the centre, Enter", [&] {
            QTest::mouseClick(d.rose, Qt::LeftButton, {}, on_rose(d, 90, 0.8));
            QTest::mouseClick(d.rose, Qt::LeftButton, {}, d.rose->centre().toPoint());
@@ -125,8 +126,8 @@ class TestDial : public QObject {
     };
     for (const auto& row : rows) {
       row.act();
-      QCOMPARE(b.sim().received() + " " + shown(w, d).join('|').toUtf8(),
-               row.sent + " " + row.shown.join('|').toUtf8());
+      QCOMPARE(row.what + (" " + b.sim().received()) + " " + shown(w, d).join('|').toUtf8(),
+               row.what + (" " + row.sent) + " " + row.shown.join('|').toUtf8());
     }
     QCOMPARE(b.msgs().texts(), QStringList());
     VERIFY_ENDED(w);
