@@ -137,17 +137,24 @@ class TestWindow : public QObject {
     QVERIFY(labels.size() == 1 && labels.first().first->text(QAccessible::Name) == "Device");
   }
 
-  // Typed texts, in order, and the checked boxes red after them: both limits
-  // paint together; the minimum duty waits for its own change.
+  // Typed texts, in order, on the default set, and the checked boxes red
+  // after them: the bounds themselves pass, both limits paint together, the
+  // minimum duty waits for its own change.
   void entry_checks() {
     const std::pair<QStringList, const char*> cases[] = {
-        {{"offset_write=70.5"}, "offset_write"},
-        {{"pwm_period=50", "pwm_max_duty=50", "pwm_min_duty=60", "pwm_max_duty=100"}, "pwm_min_duty"},
-        {{"pwm_period=50", "pwm_max_duty=50", "pwm_min_duty=60", "pwm_max_duty=100", "pwm_min_duty=61"}, ""},
+        {{"offset_write=-70"}, ""},  {{"offset_write=70.5"}, "offset_write"}, {{"offset_write=-71"}, "offset_write"},
+        {{"offset_write=abc"}, ""},  {{"pwm_min_duty=3"}, "pwm_min_duty"},    {{"pwm_min_duty=4"}, ""},
+        {{"pwm_period=80", "pwm_min_duty=2"}, ""},  // an on-time of exactly 1.6 ms
+        {{"pwm_min_duty=101"}, "pwm_min_duty"},     {{"pwm_min_duty=-1"}, "pwm_min_duty"},
+        {{"pwm_max_duty=50", "pwm_min_duty=50"}, ""},
+        {{"pwm_max_duty=50", "pwm_min_duty=60", "pwm_max_duty=100"}, "pwm_min_duty"},
+        {{"pwm_max_duty=50", "pwm_min_duty=60", "pwm_max_duty=100", "pwm_min_duty=61"}, ""},
         {{"upper_limit=50", "lower_limit=100"}, "lower_limit upper_limit"},
-        {{"upper_limit=50", "lower_limit=100", "upper_limit=100"}, ""}};
+        {{"upper_limit=50", "lower_limit=100", "upper_limit=100"}, ""},
+        {{"lower_limit=600", "upper_limit=700"}, ""}};
+    Bench b({}, 1, false);
     for (const auto& [typed, red_boxes] : cases) {
-      Bench b({}, 1, false);
+      b.w().set_entries(defaults_with());
       for (const QString& t : typed) type(b.w(), t);
       QStringList got;
       for (QLineEdit* e : {b.w().offset_write, b.w().pwm_min_duty, b.w().lower_limit, b.w().upper_limit})

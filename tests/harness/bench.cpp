@@ -70,6 +70,8 @@ Entries entries_of(const QStringList& pairs) {
   return e;
 }
 
+const QStringList DEFAULT_LINES = QString("1 0 500 1829 1 30 0 10 15 1 1829 0 0 2 3049").split(' ');
+
 Entries defaults_with(const QStringList& changes) {
   Entries e;
   for (const tune_cmd::EntryDefault& d : tune_cmd::ENTRY_DEFAULTS()) e[d.entry] = d.text;

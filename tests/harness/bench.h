@@ -58,6 +58,8 @@ void later(int ms, std::function<void()> f);
 Entries entries_of(const QStringList& pairs);
 // The entries as Set Default leaves them, with "name=text" changes.
 Entries defaults_with(const QStringList& changes = {});
+// The default set as cmd W sends it, a value line each.
+extern const QStringList DEFAULT_LINES;
 
 // The start-up's read: cmd L that also fills PARAMETERS SET.
 void start_up_read(velta& w);
