@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/script_commands.h"
+#include "app/station.h"
 #include "app/tracking_server.h"
 #include "serial/number_text.h"
 #include "serial/port_links.h"
@@ -99,6 +100,19 @@ std::optional<int> SCRIPT(const QStringList& args) {
   return std::nullopt;
 }
 
+bool verbose = false;
+
+std::optional<int> HEADLESS(const QStringList&) {
+  windowless_program = station::RUN_STATION;
+  station::TAKE_TOOLKIT_MESSAGES();
+  return std::nullopt;
+}
+
+std::optional<int> VERBOSE(const QStringList&) {
+  verbose = true;
+  return std::nullopt;
+}
+
 std::optional<int> HELP(const QStringList&);
 
 const Option OPTIONS[] = {
@@ -137,6 +151,14 @@ const Option OPTIONS[] = {
      "with --goto: the status every second until the\nCBOX reports READY, at most SECONDS",
      SCRIPT<script_commands::WAIT>},
     {"--stop", 0, "", "the soft stop", SCRIPT<script_commands::STOP>},
+    {"--headless", 0, "",
+     "a station without a screen: no window, no display,\n"
+     "nothing waits for a click; serves --tracking-server\n"
+     "(needed) on port N of --port, else velta.ini's; no\n"
+     "other option but --verbose; logs to stderr, never\n"
+     "writes velta.ini; SIGTERM or SIGINT stops it",
+     HEADLESS},
+    {"--verbose", 0, "", "with --headless: log every request and its answer", VERBOSE},
     {"--help", 0, "", "print this list", HELP},
 };
 
@@ -145,7 +167,8 @@ std::optional<int> HELP(const QStringList&) {
   out << "Usage: velta [OPTION]\n"
          "The CBOX service tool. Without an option, or with --port and --tracking-server\n"
          "only, it opens its windows. velta.ini and the ports/com<N> links live in the\n"
-         "folder it is started in.\n\n";
+         "folder it is started in. A station without a screen runs\n"
+         "  velta --headless --tracking-server [HOST:]PORT [--port N] [--verbose]\n\n";
   for (const Option& option : OPTIONS) {
     const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(option.name), QLatin1String(option.args));
     const QStringList lines = QString::fromLatin1(option.help).split('\n');
@@ -154,17 +177,38 @@ std::optional<int> HELP(const QStringList&) {
     for (qsizetype i = 0; i < lines.size(); ++i)
       out << (i == 0 && head.size() < 24 ? head : QString()).leftJustified(24) << lines[i] << '\n';
   }
-  out << "\nThe window toolkit's own options (-platform NAME, -style NAME) are passed on.\n\n"
+  out << "\nThe window toolkit's own options (-platform NAME, -style NAME) are passed on\n"
+         "(not with --headless).\n\n"
       << script_commands::EXIT_CODES;
   return 0;
+}
+
+// A station runs with its server and on its port, unattended: an option
+// that ends the program or belongs to the window has no place beside it, nor
+// does an argument for the window toolkit (-platform would ask for a display).
+std::optional<int> CHECK_HEADLESS(const QStringList& names, const QStringList& others) {
+  // The help ends the program before anything starts.
+  if (names.contains(QLatin1String("--help"))) return std::nullopt;
+  if (!names.contains(QLatin1String("--headless")))
+    return names.contains(QLatin1String("--verbose")) ? std::optional(fail("--verbose needs --headless")) : std::nullopt;
+  const QStringList usable{"--headless", "--verbose", "--tracking-server", "--port"};
+  for (const QString& name : names + others)
+    if (!usable.contains(name)) return fail(name + QStringLiteral(" cannot be used with --headless"));
+  if (!names.contains(QLatin1String("--tracking-server")))
+    return fail(QStringLiteral("--headless needs --tracking-server [HOST:]PORT"));
+  return std::nullopt;
 }
 }  // namespace
 
 std::optional<int> RUN_OPTIONS(int argc, char** argv) {
   std::vector<std::pair<const Option*, QStringList>> given;
+  QStringList names, others;
   for (int i = 1; i < argc; ++i) {
     const QString arg = QString::fromLocal8Bit(argv[i]);
-    if (!arg.startsWith(QLatin1String("--"))) continue;
+    if (!arg.startsWith(QLatin1String("--"))) {
+      others << arg;
+      continue;
+    }
     const Option* option = std::find_if(std::begin(OPTIONS), std::end(OPTIONS),
                                         [&](const Option& o) { return arg == QLatin1String(o.name); });
     if (option == std::end(OPTIONS)) return fail(arg + QStringLiteral(" is not an option (velta --help lists them)"));
@@ -173,8 +217,10 @@ std::optional<int> RUN_OPTIONS(int argc, char** argv) {
     QStringList args;
     for (int k = 0; k < option->arg_count; ++k) args << QString::fromLocal8Bit(argv[++i]);
     given.emplace_back(option, args);
+    names << arg;
   }
   // Every argument is checked before any option acts.
+  if (const std::optional<int> status = CHECK_HEADLESS(names, others)) return status;
   for (const auto& [option, args] : given)
     if (const std::optional<int> status = option->run(args)) return status;
   return std::nullopt;
@@ -182,5 +228,6 @@ std::optional<int> RUN_OPTIONS(int argc, char** argv) {
 
 const std::optional<tracking::Endpoint>& TRACKING_SERVER() { return tracking_endpoint; }
 std::optional<int> PORT() { return port_given; }
+bool VERBOSE() { return verbose; }
 Windowless WINDOWLESS() { return windowless_program; }
 }  // namespace command_line

@@ -22,6 +22,8 @@ std::optional<int> RUN_OPTIONS(int argc, char** argv);
 const std::optional<tracking::Endpoint>& TRACKING_SERVER();
 // The port --port gave; nothing when the option was not given.
 std::optional<int> PORT();
+// True when --verbose asked a station to log every request and answer.
+bool VERBOSE();
 
 // A program an option chose that runs without the window (a station, a
 // script's command): it needs no display and gives the exit status.

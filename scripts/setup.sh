@@ -4,8 +4,9 @@
 set -euo pipefail
 # libqt6svg6 draws the application icon; the tool runs without it.
 # libhamlib-utils brings rotctl, the network client the tracking server's test
-# runs against.
-need=(cmake g++ make qt6-base-dev qt6-serialport-dev libqt6svg6 libgl-dev clang libclang-rt-14-dev libhamlib-utils)
+# runs against; systemd brings systemd-analyze, which checks the station's unit.
+need=(cmake g++ make qt6-base-dev qt6-serialport-dev libqt6svg6 libgl-dev clang libclang-rt-14-dev libhamlib-utils
+  systemd)
 [[ "${1:-}" == "--with-xvfb" ]] && need+=(xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${need[@]}"; do

@@ -141,6 +141,21 @@ class StartupTest : public QObject {
     }
   }
 
+  // velta --port N: neither the chooser nor the question; the number is
+  // shown and probed, and closing stores it as any number shown.
+  void start_on_a_given_port() {
+    Bench b({}, 2, false);
+    put_settings_file(" 7 \r\n");
+    myVar::com_port_number = 1;  // as in a program just started
+    b.w().given_port = 2;
+    b.w().Form_Load();
+    QCOMPARE(b.msgs().texts(), QStringList());
+    QCOMPARE(b.sim().received(), PROBE);
+    QCOMPARE(b.w().com_port->text() + " " + QString::number(myVar::com_port_number), QString("2 2"));
+    QVERIFY(b.w().close());
+    QCOMPARE(settings_file(), QByteArray(" 2 \r\n"));
+  }
+
   // Closing is refused while the monitor runs (its state is its caption);
   // the calibration window closes and the number is stored all the same.
   void shutdown() {

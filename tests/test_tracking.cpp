@@ -34,15 +34,6 @@ QString answer_of(const QString& line) {
   return go_to + QString::fromStdString(ANSWER(r, r.code, 123, INFO("003.23")));
 }
 
-// Sends `text` and waits, in the event loop the server works in, until
-// `lines` answer lines have come.
-QByteArray ask(QTcpSocket& c, const QByteArray& text, int lines) {
-  c.write(text);
-  QByteArray got;
-  for (QDeadlineTimer end(8000); got.count('\n') < lines && !end.hasExpired(); got += c.readAll()) QTest::qWait(2);
-  return got;
-}
-
 QString status_line(velta& w) { return w.findChild<QLabel*>("tracking_status")->text(); }
 
 // A server on a port the system picks, on a CBOX at 123° standing still.

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -150,6 +151,13 @@ QByteArray settings_file() {
 void put_settings_file(const QByteArray& bytes) {
   QFile f("velta.ini");
   if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()) qFatal("no velta.ini");
+}
+
+QByteArray ask(QTcpSocket& c, const QByteArray& text, int lines) {
+  c.write(text);
+  QByteArray got;
+  for (QDeadlineTimer end(8000); got.count('\n') < lines && !end.hasExpired(); got += c.readAll()) QTest::qWait(2);
+  return got;
 }
 
 int run_velta_tests(int argc, char** argv, QObject* tests) {

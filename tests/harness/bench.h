@@ -12,6 +12,8 @@
 #include "ui/msgbox.h"
 #include "ui/velta.h"
 
+class QTcpSocket;
+
 using tune_cmd::ControllerSet;
 using tune_cmd::Entries;
 
@@ -93,6 +95,10 @@ QByteArray sent_with_monitor_running(Bench& b, const std::function<void()>& comm
 // velta.ini of the working directory ("<none>" when there is none).
 QByteArray settings_file();
 void put_settings_file(const QByteArray& bytes);
+
+// A tracker's request: sends `text` and waits, in the event loop a server of
+// this process works in too, until `lines` answer lines have come.
+QByteArray ask(QTcpSocket& c, const QByteArray& text, int lines);
 
 // main() of a test program: the application as the tool sets it up.
 int run_velta_tests(int argc, char** argv, QObject* tests);
