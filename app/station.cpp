@@ -101,8 +101,9 @@ QString device_of(int port) {
 
 // Why a request failed when the server gave no reason of its own.
 QString reason_of(int code) {
-  if (code == rotator_lines::INVALID) return QStringLiteral("no request the tool knows, or wrong values");
-  if (code == rotator_lines::NOT_AVAILABLE) return QStringLiteral("the CBOX has no such command");
+  if (code == rotator_lines::INVALID) return QStringLiteral("not a request the tool takes, or wrong values");
+  if (code == rotator_lines::NOT_AVAILABLE)
+    return QStringLiteral("not available: the CBOX has no such command, or no preset is named Park");
   return {};
 }
 

@@ -28,6 +28,15 @@ quint16 free_port() {
   return s.listen(QHostAddress::LocalHost, 0) ? s.serverPort() : 0;
 }
 
+// The program started in `dir` as the system starts a station: no display
+// of any kind.
+void without_display(QProcess& p, const QString& dir) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+  p.setProcessEnvironment(env);
+  p.setWorkingDirectory(dir);
+}
+
 // ports/com1 made to open `target`, as an adapter that is pulled or plugged.
 void link_port(const QString& target) {
   QFile::remove("ports/com1");
@@ -46,10 +55,7 @@ struct Station {
 
   Station(SimProcess& s, const QStringList& args) : sim(s) {
     QDir::setCurrent(sim.dir());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(sim.dir());
+    without_display(p, sim.dir());
     p.setReadChannel(QProcess::StandardError);
     p.start(VELTA_PATH, QStringList{"--headless", "--tracking-server", QString("127.0.0.1:%1").arg(port)} + args);
   }
@@ -134,25 +140,16 @@ class TestStation : public QObject {
     QVERIFY(s.logged("left"));
     QCOMPARE(s.stop({SIGTERM}), 0);
     const QString served = "client CLIENT: p -> 123.000000 / 0.000000";
-    QCOMPARE(s.lines(), (QStringList{
-                            "listening on SERVER, port 1 -> PTY",
-                            "client CLIENT connected",
-                            "client CLIENT: P 200 0 -> RPRT 0",
-                            served,
-                            "client CLIENT: S -> RPRT 0",
-                            "client CLIENT: p -> RPRT -5 (cmd ?, Communication timeout on <header>)",
-                            served,
-                            "client CLIENT: p -> RPRT -6 (COM PORT # 1 LOST: the serial device hung up or was unplugged!)",
-                            served,
-                            "client CLIENT: p -> RPRT -6 (ERROR OPENING COM PORT # 1 The port is in use by another "
-                            "program (or another copy of this tool).)",
-                            served,
-                            "client CLIENT: p -> RPRT -6 (ERROR OPENING COM PORT # 1)",
-                            served,
-                            "client CLIENT left",
-                            "stopping on SIGTERM: no new request is taken",
-                            "stopped",
-                        }));
+    QCOMPARE(s.lines(),
+             (QStringList{"listening on SERVER, port 1 -> PTY", "client CLIENT connected",
+                          "client CLIENT: P 200 0 -> RPRT 0", served, "client CLIENT: S -> RPRT 0",
+                          "client CLIENT: p -> RPRT -5 (cmd ?, Communication timeout on <header>)", served,
+                          "client CLIENT: p -> RPRT -6 (COM PORT # 1 LOST: the serial device hung up or was unplugged!)",
+                          served,
+                          "client CLIENT: p -> RPRT -6 (ERROR OPENING COM PORT # 1 The port is in use by another "
+                          "program (or another copy of this tool).)",
+                          served, "client CLIENT: p -> RPRT -6 (ERROR OPENING COM PORT # 1)", served,
+                          "client CLIENT left", "stopping on SIGTERM: no new request is taken", "stopped"}));
     QCOMPARE(settings_file(), QByteArray(" 7 \r\n"));
   }
 
@@ -216,8 +213,7 @@ class TestStation : public QObject {
     const QString busy = QString("127.0.0.1:%1").arg(taken.serverPort());
     const struct { QString args; int status; QString line; } cases[] = {
         {"--headless", 2, "--headless needs --tracking-server [HOST:]PORT"},
-        {"--headless --port 1 --verbose", 2, "--headless needs --tracking-server [HOST:]PORT"},
-        {"--headless --tracking-server 4533 --list-ports", 2, "--list-ports cannot be used with --headless"},
+        {"--headless --tracking-server 4533 --status", 2, "--status cannot be used with --headless"},
         {"--link-port 1 /dev/null --headless --tracking-server 4533", 2, "--link-port cannot be used with --headless"},
         {"--headless --tracking-server 4533 -platform xcb", 2, "-platform cannot be used with --headless"},
         {"--verbose --tracking-server 4533", 2, "--verbose needs --headless"},
@@ -228,12 +224,9 @@ class TestStation : public QObject {
         {"--headless --port 1 --tracking-server 192.0.2.1:4533", 1,
          "tracking server: 192.0.2.1:4533 cannot be taken: The address is not available"},
     };
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
     for (const auto& c : cases) {
       QProcess velta;
-      velta.setProcessEnvironment(env);
-      velta.setWorkingDirectory(sim.dir());
+      without_display(velta, sim.dir());
       velta.start(VELTA_PATH, c.args.split(' '));
       QVERIFY(velta.waitForFinished(20000));
       const QString got = QString::number(velta.exitCode()) + " " + velta.readAllStandardError() +
@@ -250,8 +243,6 @@ class TestStation : public QObject {
     QFile unit(VELTA_UNIT);
     QVERIFY(unit.open(QIODevice::ReadOnly));
     QString text = unit.readAll();
-    const QString installed = "\nExecStart=/usr/local/bin/velta --headless --port 1 --tracking-server 127.0.0.1:4533\n";
-    QVERIFY2(text.contains(installed), qPrintable(text));
     QTemporaryDir dir;
     QFile copy(dir.filePath("velta-station.service"));
     QVERIFY(copy.open(QIODevice::WriteOnly));
