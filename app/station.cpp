@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "app/command_line.h"
+#include "app/presets.h"
 #include "app/tracking_server.h"
 #include "app/windowless.h"
 #include "protocol/rotator_lines.h"
@@ -164,6 +165,8 @@ int RUN_STATION(QApplication& app) {
   velta& w = station.window();
   server = &tracking_controls::SERVER(w);
   WATCH(*server, command_line::VERBOSE());
+  // Before any tracker can ask for the park position; a damaged file is logged.
+  presets::LOAD_PRESETS();
   // A station without its server has nothing to do: the one line is told.
   if (!server->start(*command_line::TRACKING_SERVER())) return 1;
   LOG(QStringLiteral("listening on %1, port %2 -> %3")

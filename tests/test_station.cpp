@@ -114,10 +114,14 @@ class TestStation : public QObject {
     sim.set("speed", "0");
     QDir::setCurrent(sim.dir());
     put_settings_file(" 7 \r\n");
+    QFile presets("presets.json");
+    QVERIFY(presets.open(QIODevice::WriteOnly));
+    presets.write(R"([{"name": "Park", "azimuth": 180}, null, null, null, null, null, null, null])");
+    presets.close();
     Station s(sim, {"--port", "1", "--verbose"});
     QVERIFY(s.connect());
-    QCOMPARE(ask(s.client, "P 200 0\np\nS\n", 4), "RPRT 0\n" + AT_123 + "RPRT 0\n");
-    QCOMPARE(sim.received(), PROBE + frame('G', "200") + frame('?') + frame('G', "977"));
+    QCOMPARE(ask(s.client, "P 200 0\np\nS\nK\n", 5), "RPRT 0\n" + AT_123 + "RPRT 0\nRPRT 0\n");
+    QCOMPARE(sim.received(), PROBE + frame('G', "200") + frame('?') + frame('G', "977") + frame('G', "180"));
 
     std::unique_ptr<SerialComm> held;
     QString adapter;
@@ -143,6 +147,7 @@ class TestStation : public QObject {
     QCOMPARE(s.lines(),
              (QStringList{"listening on SERVER, port 1 -> PTY", "client CLIENT connected",
                           "client CLIENT: P 200 0 -> RPRT 0", served, "client CLIENT: S -> RPRT 0",
+                          "client CLIENT: K -> RPRT 0",
                           "client CLIENT: p -> RPRT -5 (cmd ?, Communication timeout on <header>)", served,
                           "client CLIENT: p -> RPRT -6 (COM PORT # 1 LOST: the serial device hung up or was unplugged!)",
                           served,
