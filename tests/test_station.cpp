@@ -126,6 +126,7 @@ class TestStation : public QObject {
     std::unique_ptr<SerialComm> held;
     QString adapter;
     const std::pair<QString, QByteArray> steps[] = {
+        {"fault replace=1:27 once", "RPRT -8\n"},
         {"fault silence", "RPRT -5\n"}, {"fault clear", AT_123}, {"fault hangup", "RPRT -6\n"},
         {"fault clear", AT_123},        {"hold", "RPRT -6\n"},   {"release", AT_123},
         {"unplug", "RPRT -6\n"},        {"plug", AT_123}};
@@ -148,6 +149,7 @@ class TestStation : public QObject {
              (QStringList{"listening on SERVER, port 1 -> PTY", "client CLIENT connected",
                           "client CLIENT: P 200 0 -> RPRT 0", served, "client CLIENT: S -> RPRT 0",
                           "client CLIENT: K -> RPRT 0",
+                          "client CLIENT: p -> RPRT -8 (? cmd, <Identifier> invalid, received:?)",
                           "client CLIENT: p -> RPRT -5 (cmd ?, Communication timeout on <header>)", served,
                           "client CLIENT: p -> RPRT -6 (COM PORT # 1 LOST: the serial device hung up or was unplugged!)",
                           served,
