@@ -125,8 +125,10 @@ QStringList exchange_not_ended(velta& w) {
   for (QPushButton* b : own)
     if (!b->isEnabled()) out << b->objectName() + " disabled";
   if (tune_cmd::MSComm1()->portOpen() != running) out << (running ? "port closed" : "port open");
-  if (tune_cmd::Timer1()->isActive()) out << "reply timer running";
-  if (myVar::reply_timeout) out << "reply_timeout set";
+  // A running monitor reads its frames under the reply timer and leaves a
+  // time-out for the next command to clear.
+  if (tune_cmd::Timer1()->isActive() && !running) out << "reply timer running";
+  if (myVar::reply_timeout && !running) out << "reply_timeout set";
   return out;
 }
 

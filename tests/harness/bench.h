@@ -79,8 +79,8 @@ QString port_in_use_text(int port);
 // What is left of exchanges that must all have ended, one line per fault;
 // empty when the seven exchange buttons are enabled and out of the disabled
 // colour (cmd W may stay locked while the monitor runs), every command's own
-// button is usable, the reply timer is off with no time-out pending, and the
-// port is closed unless the monitor runs.
+// button is usable, and unless the monitor runs, the reply timer is off with
+// no time-out pending and the port closed.
 QStringList exchange_not_ended(velta& w);
 #define VERIFY_ENDED(w)                                      \
   do {                                                       \
