@@ -6,6 +6,7 @@
 
 #include "app/presets.h"
 #include "app/request_lock.h"
+#include "protocol/reports.h"
 #include "protocol/tune_cmd.h"
 #include "ui/velta.h"
 
@@ -57,6 +58,13 @@ Server::Server(velta& w) : QObject(&w), window_(w) {
   turn_timer_.setSingleShot(true);
   connect(&turn_timer_, &QTimer::timeout, this, &Server::take_turns);
   connect(&listener_, &QTcpServer::newConnection, this, &Server::accept_clients);
+  frame_timer_.setSingleShot(true);
+  connect(&frame_timer_, &QTimer::timeout, this, [this] { frame_came(std::nullopt); });
+  // What the controller reported comes as it happens; no box is read back.
+  connect(&tune_cmd::REPORTS(), &tune_cmd::Reports::status_frame, this,
+          [this](int degrees, const QString&) { frame_came(degrees); });
+  connect(&tune_cmd::REPORTS(), &tune_cmd::Reports::version_read, this,
+          [this](const QString& version) { version_ = version; });
 }
 
 Server::~Server() {
@@ -92,6 +100,8 @@ void Server::stop() {
   listener_.close();
   queue_.clear();
   turn_timer_.stop();
+  awaiting_.reset();
+  frame_timer_.stop();
   for (QTcpSocket* c : std::exchange(clients_, {})) {
     c->disconnect(this);
     c->abort();
@@ -153,7 +163,7 @@ void Server::drop(QTcpSocket* client) {
 }
 
 int Server::waiting_of(const QTcpSocket* client) const {
-  int n = running_for_ == client ? 1 : 0;
+  int n = running_for_ == client || (awaiting_ && awaiting_->client == client) ? 1 : 0;
   for (const Waiting& w : queue_) n += w.client == client ? 1 : 0;
   return n;
 }
@@ -186,8 +196,10 @@ void Server::schedule(int ms) {
 }
 
 void Server::take_turns() {
-  // A request running further down the call stack: its end takes the next turn.
-  if (running_) return;
+  // A request running further down the call stack, or one the monitor's
+  // frame answers: its end takes the next turn, so that answers keep the
+  // order of the requests.
+  if (running_ || awaiting_) return;
   while (!queue_.empty()) {
     if (!queue_.front().client) {
       queue_.pop_front();
@@ -220,9 +232,7 @@ void Server::take_turns() {
 void Server::run(const Waiting& w) {
   running_ = true;
   running_for_ = w.client;
-  int code = rotator_lines::OK;
-  double azimuth = 0;
-  QString why;
+  Result result;
   {
     const tune_cmd::Busy busy;
     const tune_cmd::Unattended quiet;
@@ -230,36 +240,41 @@ void Server::run(const Waiting& w) {
     // The stops stay usable: one clicked meanwhile goes out at once, and the
     // request ends as a read a stop broke into.
     const tune_cmd::WaitingExchange waiting(QStringLiteral("request ") + w.line, QString());
-    code = ask_controller(w.request, quiet, &azimuth, &why);
+    result = ask_controller(w.request, quiet);
   }
   running_ = false;
   running_for_ = nullptr;
-  answer(w, code, azimuth, why.simplified());
+  if (result.awaits_frame) {
+    // Not a wait of the request's own: it would run above the monitor's loop,
+    // which could then never read the frame.
+    awaiting_ = w;
+    frame_timer_.start(tune_cmd::Timer1()->interval());
+    return;
+  }
+  answer(w, result.code, result.azimuth, result.why.simplified());
 }
 
-int Server::ask_controller(const rotator_lines::Request& r, const tune_cmd::Unattended& quiet, double* azimuth,
-                           QString* why) {
+void Server::frame_came(std::optional<int> degrees) {
+  if (!awaiting_) return;
+  frame_timer_.stop();
+  const Waiting w = *std::exchange(awaiting_, std::nullopt);
+  if (degrees) answer(w, rotator_lines::OK, *degrees, {});
+  else answer(w, rotator_lines::TIMED_OUT, 0, QStringLiteral("the monitor got no status frame in time"));
+  schedule(0);
+}
+
+Server::Result Server::ask_controller(const rotator_lines::Request& r, const tune_cmd::Unattended& quiet) {
   using namespace tune_cmd;
-  const auto failed = [&] {
-    *why = quiet.text();
-    return code_of(quiet.failure());
-  };
+  const auto failed = [&quiet] { return Result{code_of(quiet.failure()), 0, quiet.text()}; };
   switch (r.command) {
     case Command::get_pos: {
-      if (!MONITOR_IDLE()) {
-        *why = QStringLiteral("the communication monitor reads the replies");
-        return rotator_lines::MONITOR_OWNS;
-      }
-      if (CMD_STATUS() != Outcome::done) return failed();
-      // The position as the window shows it, without its degree sign.
-      QString position = window_.fast_pos->text();
-      position.chop(1);
-      if (!IS_NUMBER(position)) {
-        *why = QStringLiteral("cmd ?: the position is no number: ") + position;
-        return rotator_lines::PROTOCOL_FAULT;
-      }
-      *azimuth = Val(position);
-      return rotator_lines::OK;
+      Status status;
+      const Outcome outcome = CMD_STATUS(&status);
+      if (outcome == Outcome::sent_only) return {rotator_lines::OK, 0, {}, true};
+      if (outcome == Outcome::failed) return failed();
+      if (!status.position)
+        return {rotator_lines::PROTOCOL_FAULT, 0, QStringLiteral("cmd ?: the position is no whole number")};
+      return {rotator_lines::OK, static_cast<double>(*status.position), {}};
     }
     case Command::set_pos: {
       const QString angle = QString::number(r.azimuth);
@@ -267,19 +282,18 @@ int Server::ask_controller(const rotator_lines::Request& r, const tune_cmd::Unat
       QString result;
       const Outcome outcome = CMD_GOTO(angle, &result);
       if (outcome == Outcome::failed) return failed();
-      if (outcome == Outcome::sent_only || result == QLatin1String("R")) return rotator_lines::OK;
-      *why = QStringLiteral("cmd G: the CBOX answered ") + result;
-      return result == QLatin1String("E") ? rotator_lines::REJECTED : rotator_lines::PROTOCOL_FAULT;
+      if (outcome == Outcome::sent_only || result == QLatin1String("R")) return {};
+      return {result == QLatin1String("E") ? rotator_lines::REJECTED : rotator_lines::PROTOCOL_FAULT, 0,
+              QStringLiteral("cmd G: the CBOX answered ") + result};
     }
     default:
-      return CMD_SOFT_STOP() == Outcome::failed ? failed() : rotator_lines::OK;
+      return CMD_SOFT_STOP() == Outcome::failed ? failed() : Result{};
   }
 }
 
 void Server::answer(const Waiting& w, int code, double azimuth, const QString& why) {
-  const std::string info = w.request.command == Command::get_info
-                               ? rotator_lines::INFO(window_.firm_version->text().trimmed().toStdString())
-                               : std::string();
+  const std::string info =
+      w.request.command == Command::get_info ? rotator_lines::INFO(version_.toStdString()) : std::string();
   const std::string text = rotator_lines::ANSWER(w.request, code, azimuth, info);
   last_ = w.line + QStringLiteral(" -> RPRT ") + QString::number(code);
   if (!why.isEmpty()) last_ += QStringLiteral(" (") + why + QLatin1Char(')');

@@ -90,10 +90,19 @@ class Server : public QObject {
   void take_turns();
   void schedule(int ms);
   void run(const Waiting& w);
-  // The controller's part of a request: its code, the position for p, and
-  // why it failed.
-  int ask_controller(const rotator_lines::Request& r, const tune_cmd::Unattended& quiet, double* azimuth,
-                     QString* why);
+  // The controller's part of a request.
+  struct Result {
+    int code = rotator_lines::OK;
+    double azimuth = 0;  // the position, for p
+    QString why;         // why it failed
+    // p while the monitor runs: the monitor reads the reply, and the status
+    // frame it completes next gives the answer.
+    bool awaits_frame = false;
+  };
+  Result ask_controller(const rotator_lines::Request& r, const tune_cmd::Unattended& quiet);
+  // Answers the p that awaits the monitor's status frame: with the frame's
+  // position, or TIMED_OUT when none came within a reply period.
+  void frame_came(std::optional<int> degrees);
   void answer(const Waiting& w, int code, double azimuth, const QString& why);
   int waiting_of(const QTcpSocket* client) const;
   static QString address_of(const QTcpSocket* client);
@@ -106,6 +115,10 @@ class Server : public QObject {
   std::deque<Waiting> queue_;
   QPointer<QTcpSocket> running_for_;
   bool running_ = false;
+  // A p sent while the monitor runs, until the monitor's frame answers it.
+  std::optional<Waiting> awaiting_;
+  QTimer frame_timer_;
+  QString version_;  // as the last V read showed it; empty before any
   QTimer turn_timer_;
   QElapsedTimer clock_;
   QString last_;

@@ -1,4 +1,5 @@
 // Command V: the firmware version, shown as three digits, a point and the rest.
+#include "protocol/reports.h"
 #include "protocol/tune_cmd.h"
 
 namespace tune_cmd {
@@ -16,7 +17,9 @@ bool CMD_VERSION() {
         QString version = TRIM_BLANKS(GET_NUM05NT());
         if (version.isEmpty()) return false;
         if (version.size() < 5) version = QString(5 - version.size(), '0') + version;
-        PANEL().set_text(QStringLiteral("firm_version"), version.left(3) + QStringLiteral(".") + version.mid(3, 5));
+        const QString shown = version.left(3) + QStringLiteral(".") + version.mid(3, 5);
+        PANEL().set_text(QStringLiteral("firm_version"), shown);
+        emit REPORTS().version_read(shown);
         return CHECK_TERMINATOR(QStringLiteral("V cmd, <return> invalid, received ASC:"),
                                 TERMINATOR_TIMEOUT(QStringLiteral("cmd V")));
       });

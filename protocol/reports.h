@@ -21,6 +21,8 @@ class Reports : public QObject {
   void status_frame(int degrees, const QString& letter);
   // The result letter of a go-to ("R", "E", or what came instead).
   void go_to_result(const QString& letter);
+  // The firmware version a V reply gave, as the window shows it ("003.23").
+  void version_read(const QString& version);
 };
 
 Reports& REPORTS();

@@ -102,6 +102,16 @@ bool NEEDS_CONTROLLER(const Request& r) {
 }
 
 std::optional<double> NUMBER(std::string_view word) {
+  if (const std::size_t comma = word.find(','); comma != std::string_view::npos) {
+    const auto digit = [word](std::size_t i) { return i < word.size() && word[i] >= '0' && word[i] <= '9'; };
+    // "1,000.5", "1,2,3", "10," and ",5" are no decimal comma.
+    if (word.find(',', comma + 1) != std::string_view::npos || word.find('.') != std::string_view::npos ||
+        comma == 0 || !digit(comma - 1) || !digit(comma + 1))
+      return std::nullopt;
+    std::string with_point(word);
+    with_point[comma] = '.';
+    return NUMBER(with_point);
+  }
   // from_chars takes no "+", and no locale.
   if (word.size() > 1 && word[0] == '+' && word[1] != '-') word.remove_prefix(1);
   double x = 0;
@@ -124,11 +134,11 @@ std::string FIXED6(double x) {
   return error == std::errc() ? std::string(text, end) : std::string("nan");
 }
 
-std::string INFO(std::string_view firmware_box) {
-  // The box shows three digits before the point: "003.23" is version 3.23.
-  while (firmware_box.size() > 1 && firmware_box[0] == '0' && firmware_box[1] >= '0' && firmware_box[1] <= '9')
-    firmware_box.remove_prefix(1);
-  return "CBOX firmware " + std::string(firmware_box);
+std::string INFO(std::string_view version) {
+  if (version.empty()) return "CBOX firmware unknown";
+  // Shown with three digits before the point: "003.23" is version 3.23.
+  while (version.size() > 1 && version[0] == '0' && version[1] >= '0' && version[1] <= '9') version.remove_prefix(1);
+  return "CBOX firmware " + std::string(version);
 }
 
 std::string ANSWER(const Request& r, int code, double azimuth, std::string_view info) {

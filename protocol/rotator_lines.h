@@ -20,7 +20,6 @@ inline constexpr int TIMED_OUT = -5;      // no reply in time, or no turn within
 inline constexpr int PORT_FAULT = -6;     // the serial port cannot be opened or was lost
 inline constexpr int PROTOCOL_FAULT = -8; // the reply broke the controller's protocol
 inline constexpr int REJECTED = -9;       // the controller answered the go-to with E
-inline constexpr int MONITOR_OWNS = -11;  // the communication monitor reads the replies
 
 enum class Command {
   blank,          // an empty line: no answer
@@ -59,7 +58,10 @@ Request PARSE(std::string_view line);
 bool NEEDS_CONTROLLER(const Request& r);
 
 // A decimal number filling the whole word: an optional sign, digits with at
-// most one point, an optional exponent; finite. Nothing otherwise.
+// most one point, an optional exponent; finite. A tracker on a desktop whose
+// locale writes a decimal comma sends one in place of the point ("174,46"):
+// one comma with a digit on either side and no point reads as that point.
+// Nothing otherwise.
 std::optional<double> NUMBER(std::string_view word);
 
 // The azimuth the CBOX is sent for a tracker's one: -360 to 360, rounded to
@@ -70,9 +72,9 @@ std::optional<int> WHOLE_DEGREES(double azimuth);
 // Six decimals after a point, e.g. "123.000000".
 std::string FIXED6(double x);
 
-// The info line from the firmware version box ("003.23" gives
-// "CBOX firmware 3.23").
-std::string INFO(std::string_view firmware_box);
+// The info line from the firmware version as the V read shows it ("003.23"
+// gives "CBOX firmware 3.23"; none read yet: "CBOX firmware unknown").
+std::string INFO(std::string_view version);
 
 // The whole answer to `r`, every line ended by "\n": for code OK the values
 // the request returns (the position, the info line, the state), else only
