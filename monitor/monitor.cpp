@@ -1,5 +1,8 @@
 #include "monitor/monitor.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -31,6 +34,29 @@ bool starting = false;
 // one that is stopping, each with its own mark; this is the innermost.
 std::optional<Busy>* stopping = nullptr;
 
+// Replies the controller still owes for frames sent while the monitor ran,
+// and when the last of those frames went out. A stop lists them before the
+// port closes, within a reply period of that send: the reply of a command
+// clicked, or of a tracker's request sent, just before STOP would otherwise be
+// lost with the port, or be read by the closing S as a wrong reply to it.
+int replies_due = 0;
+QElapsedTimer last_sent;
+
+void count_frames_sent() {
+  static const bool connected = QObject::connect(&REPORTS(), &Reports::frame_sent, [](char, const QString&) {
+    if (!MONITOR_RUNS()) return;  // any other exchange reads its own reply
+    ++replies_due;
+    last_sent.start();
+  });
+  Q_UNUSED(connected);
+}
+
+// Stopped by the user and owed no reply any more.
+bool stopped() {
+  if (MONITOR_RUNS()) return false;
+  return replies_due == 0 || !last_sent.isValid() || last_sent.elapsed() >= Timer1()->interval();
+}
+
 void set_caption(const QString& caption) { PANEL().set_text(BUTTON, caption); }
 
 // Every received character goes into the line with its blanks trimmed; the
@@ -56,8 +82,11 @@ enum class LoopEnd { stopped, bad_header, link_lost, status_terminator };
 bool wait_for_stx() {
   for (;;) {
     YIELD_FOR_INPUT();
-    if (MONITOR_IDLE() || LINK_LOST()) return false;
-    if (READ_PORT() == QLatin1String("\x02")) return true;
+    if ((MONITOR_IDLE() && stopped()) || LINK_LOST()) return false;
+    if (READ_PORT() == QLatin1String("\x02")) {
+      replies_due = std::max(0, replies_due - 1);
+      return true;
+    }
   }
 }
 
@@ -65,8 +94,9 @@ LoopEnd receive_loop() {
   long long frame = 1;
   myVar::monitor_line.clear();
   status_terminator_lost = false;
+  replies_due = 0;
   for (;;) {
-    if (!MONITOR_RUNS()) return LoopEnd::stopped;
+    if (stopped()) return LoopEnd::stopped;
     if (!wait_for_stx()) return LINK_LOST() ? LoopEnd::link_lost : LoopEnd::stopped;
     myVar::monitor_line = line_head(frame++);
     const QString a = GET_CHAR();
@@ -89,6 +119,9 @@ LoopEnd receive_loop() {
 
 void stop_request() {
   if (stopping && !*stopping) stopping->emplace();
+  // The loop waits for a reply still owed: this wakes it when none comes.
+  if (replies_due > 0 && last_sent.isValid())
+    QTimer::singleShot(std::max<qint64>(0, Timer1()->interval() - last_sent.elapsed()), [] {});
   set_caption(START);
   ENABLE_CMD_MONITOR();
   PANEL().set_enabled(GOTO_REPLY, true);
@@ -103,6 +136,7 @@ void MONITOR_LOOP() {
     stop_request();
     return;
   }
+  count_frames_sent();
   DISABLE_CMD_MONITOR();
   PANEL().set_enabled(GOTO_REPLY, false);
   DISABLE_WRITE_MODE();
