@@ -11,7 +11,10 @@
 #include "app/set_file.h"
 #include "app/tracking_server.h"
 #include "protocol/rotator_lines.h"
+#include "protocol/panel.h"
 #include "tests/harness/bench.h"
+#include "tests/harness/script.h"
+#include "tests/harness/tracker.h"
 #include "ui/dial.h"
 #include "ui/dial_controls.h"
 #include "ui/tracking_controls.h"
@@ -32,6 +35,30 @@ QString answer_of(const QString& line) {
   if (r.command == Command::quit) return "closed";
   const QString go_to = NEEDS_CONTROLLER(r) && r.command == Command::set_pos ? QString("G%1 ").arg(r.azimuth) : "";
   return go_to + QString::fromStdString(ANSWER(r, r.code, 123, INFO("003.23")));
+}
+
+// A pass of a minute, the target moving steadily from 100° to 200°.
+constexpr int PASS_MS = 60000;
+
+// Clicks `button` once it is enabled: between two requests, never inside one.
+void click_when_enabled(QPushButton* button) {
+  auto* poll = new QTimer(button);
+  QObject::connect(poll, &QTimer::timeout, button, [poll, button] {
+    if (!button->isEnabled()) return;
+    poll->stop();  // the click runs the monitor's loop nested in here
+    click(button);
+  });
+  poll->start(2);
+}
+
+// "gpredict: ok", or what went wrong: its faults, too few ticks, the last position more than 2° off the target
+// of its tick (the controller's `position` when it read none).
+QString verdict(const Tracker& t, int period_ms, double position) {
+  QStringList faults = t.faults();
+  if (t.ticks() < PASS_MS / period_ms - 1) faults << QString("%1 ticks").arg(t.ticks());
+  const double off = t.position() ? *t.position() - t.target_of_position() : position - t.target_of_last_tick();
+  if (std::abs(off) > 2) faults << QString("the last position %1° off the target").arg(off);
+  return t.name() + ": " + (faults.isEmpty() ? "ok" : faults.join("; "));
 }
 
 QString status_line(velta& w) { return w.findChild<QLabel*>("tracking_status")->text(); }
@@ -55,9 +82,11 @@ class TestTracking : public QObject {
                           "south_zero=0\nrot_type=Az\ndone\n";
     const QString rows[][2] = {
         {"P 200 0", "G200 RPRT 0\n"},   {"\\set_pos -90 10", "G270 RPRT 0\n"}, {"P 359.6 0", "G0 RPRT 0\n"},
-        {"P -0.5 0", "G359 RPRT 0\n"},  {"P -360 0", "G0 RPRT 0\n"},         {"P\t1e2  +5 ", "G100 RPRT 0\n"},
+        {"P -0,5 0", "G359 RPRT 0\n"},  {"P -360 0", "G0 RPRT 0\n"},         {"P\t1e2  +5 ", "G100 RPRT 0\n"},
+        {"P 174,46 0,00", "G174 RPRT 0\n"}, {"P 1,000.5 0", "RPRT -1\n"},    {"P 1,2,3 0", "RPRT -1\n"},
+        {"P 10, 0", "RPRT -1\n"},      {"P 10 ,5", "RPRT -1\n"},            {"P 1e2,5 0", "RPRT -1\n"},
         {"P 360.01 0", "RPRT -1\n"},    {"P nan 0", "RPRT -1\n"},            {"P 1e999 0", "RPRT -1\n"},
-        {"P 10,5 0", "RPRT -1\n"},      {"P 10", "RPRT -1\n"},               {"P 10 0 7", "RPRT -1\n"},
+        {"P 10", "RPRT -1\n"},          {"P 10 0 7", "RPRT -1\n"},
         {"+P abc 0", "set_pos: abc 0\nRPRT -1\n"}, {"+P 200 0", "G200 set_pos: 200 0\nRPRT 0\n"},
         {"p", "123.000000\n0.000000\n"}, {"\\get_pos\r", "123.000000\n0.000000\n"},
         {"+p", "get_pos:\nAzimuth: 123.000000\nElevation: 0.000000\nRPRT 0\n"}, {"+\\stop", "stop:\nRPRT 0\n"},
@@ -126,13 +155,40 @@ class TestTracking : public QObject {
     QCOMPARE(status_line(w).section(", last ", 1),
              QString("P 10 0 -> RPRT -5 (request P 10 0 ended: cmd G999 was sent while it waited for its reply.)"));
     VERIFY_ENDED(w);
-    b.msgs().clear();
+  }
 
-    // The monitor owns the replies: p sends nothing, P is sent all the same.
-    b.sim().clearFaults();
-    QByteArray answers;
-    const QByteArray sent = sent_with_monitor_running(b, [&] { answers = ask(c, "p\nP 10 0\n", 2); });
-    QCOMPARE(answers + sent, "RPRT -11\nRPRT 0\n" + frame('G', "10"));
+  // While the monitor runs, p sends the status command and the status frame the monitor lists next answers it,
+  // in turn with the requests around it; none within a reply period: RPRT -5. The monitor lists every reply,
+  // also one still owed when STOP is clicked, before its closing S.
+  void position_while_the_monitor_runs() {
+    Bench b;
+    velta& w = b.w();
+    QTcpSocket c;
+    c.connectToHost(QHostAddress::LocalHost, serve(b));
+    QVERIFY(c.waitForConnected(3000));
+    b.setReplyPeriod(300);
+    QByteArray got;
+    connect(&c, &QTcpSocket::readyRead, [&] { got += c.readAll(); });
+    Script s([&w] { if (tune_cmd::MONITOR_RUNS()) w.cmd_monitor->click(); }, &w);
+    s.when("monitor running", tune_cmd::MONITOR_RUNS, [&] { b.sim().received(), c.write("p\nP 123 0\n+p\n"); });
+    s.when("answered", [&] { return got.count('\n') == 7; }, [&] { b.sim().fault("silence"), c.write("p\n"); });
+    QString timed_out;
+    s.when("timed out", [&] { return got.count('\n') == 8; }, [&] {
+      timed_out = status_line(w).section(", last ", 1);
+      b.sim().clearFaults(), b.sim().fault("delay=0:150 for=? once"), c.write("p\n");
+    });
+    s.after(50, "stop with the reply owed", [&] { click(w.cmd_monitor); });
+    s.start();
+    click(w.cmd_monitor);
+    QCOMPARE(s.failed(), QString());
+    QCOMPARE(got, "123.000000\n0.000000\nRPRT 0\nget_pos:\nAzimuth: 123.000000\nElevation: 0.000000\nRPRT 0\n"
+                  "RPRT -5\n123.000000\n0.000000\n");
+    QCOMPARE(b.sim().received(), frame('?') + frame('G', "123") + frame('?') + frame('?') + frame('?') + frame('S'));
+    QCOMPARE(w.cbox_reply_text->toPlainText(),
+             " 1: <h|A,?,123,R|r>\n 2: <h|A,G,R|r>\n 3: <h|A,?,123,R|r>\n 4: <h|A,?,123,R|r>\n");
+    QCOMPARE(timed_out, QString("p -> RPRT -5 (the monitor got no status frame in time)"));
+    QCOMPARE(b.msgs().texts(), QStringList());
+    VERIFY_ENDED(w);
   }
 
   // K is the go-to to the preset named Park, answered as P to its azimuth, the dial's target too; without one the
@@ -178,17 +234,73 @@ class TestTracking : public QObject {
     QTRY_COMPARE(clients[0]->state(), QAbstractSocket::UnconnectedState);
   }
 
+  // A whole pass at wire speed as the trackers follow it, all at once on one server, each by its own habit (the
+  // rotator library's client too where it is installed); the monitor started 20 s into the pass and stopped 20 s
+  // later. Each: every request answered with RPRT 0 or a position, in one read; no connection closed; the last
+  // position within 2° of the last target.
+  void a_pass_replayed() {
+    Bench b;
+    velta& w = b.w();
+    const quint16 port = serve(b);
+    b.sim().set("position", "100");
+    b.sim().set("speed", "30");
+    QElapsedTimer pass;
+    const auto target = [&pass] { return 100 + 100.0 * std::min<qint64>(pass.elapsed(), PASS_MS) / PASS_MS; };
+    using T = Tracker;
+    const auto P = [](const T& t) { return QString("P %1 0.00").arg(t.target(), 0, 'f', 2); };
+    const auto p = [](const T&) { return QString("p"); };
+    const T::Habit habits[] = {
+        {"gpredict", 1000, {{0, [P](const T& t) { return t.ticks() == 7 ? P(t).replace('.', ',') : P(t); }}, {100, p}}},
+        {"SatNOGS", 3000, {{0, p}, {0, [P](const T& t) {
+           return t.position() && std::abs(t.target() - *t.position()) > 4 ? P(t) : QString(); }}}},
+        {"SatDump", 1000, {{0, p}, {0, [P](const T& t) { return P(t) != t.last_set() ? P(t) : QString(); }}}},
+        {"Look4Sat", 1000, {{0, P}}},
+    };
+    std::vector<std::unique_ptr<Tracker>> trackers;
+    for (const T::Habit& h : habits) trackers.push_back(std::make_unique<Tracker>(h, port, target));
+    Rotctl rotctl(port, target, PASS_MS / 1000);
+    pass.start();
+    for (std::size_t i = 0; i < trackers.size(); ++i) trackers[i]->start(int(i) * 250);
+    bool monitor_ran = false;
+    later(20000, [&] { click_when_enabled(w.cmd_monitor); });
+    later(30000, [&] { monitor_ran = tune_cmd::MONITOR_RUNS(); });
+    later(40000, [&] { click_when_enabled(w.cmd_monitor); });
+    QTest::qWait(PASS_MS);
+    for (auto& t : trackers) t->stop();
+    QTRY_VERIFY(std::all_of(trackers.begin(), trackers.end(), [](auto& t) { return t->quiet(); }));
+
+    // Whoever read no position: the controller's own.
+    const double controller = b.sim().control("get position").toDouble();
+    QStringList report{QString("monitor ran: %1, listed frames: %2")
+                           .arg(monitor_ran)
+                           .arg(w.cbox_reply_text->toPlainText().count('\n') > 20)};
+    for (std::size_t i = 0; i < trackers.size(); ++i) report << verdict(*trackers[i], habits[i].period_ms, controller);
+    QStringList expected{"monitor ran: 1, listed frames: 1", "gpredict: ok", "SatNOGS: ok", "SatDump: ok", "Look4Sat: ok"};
+    if (const QString line = rotctl.verdict(); !line.isEmpty()) report << line, expected << "rotctl: ok";
+    QCOMPARE(report, expected);
+    // The monitor's own S, refused while the rotator turns, as S always is.
+    QCOMPARE(b.msgs().texts().filter(QRegularExpression("^(?!R not received:B$)")), QStringList());
+    VERIFY_ENDED(w);
+  }
+
   void the_rotator_library_client() {
     const QString rotctl = QStandardPaths::findExecutable("rotctl");
     if (rotctl.isEmpty()) QSKIP("rotctl is not installed (Debian: libhamlib-utils; scripts/setup.sh installs it)");
     Bench b;
-    b.w().firm_version->setText("003.23");
+    const quint16 port = serve(b);
     QProcess p;
-    p.start(rotctl, {"-m", "2", "-r", QString("127.0.0.1:%1").arg(serve(b)), "P", "200", "0", "p", "S", "_"});
+    // The version of the last V read, not what a box shows.
+    p.start(rotctl, {"-m", "2", "-r", QString("127.0.0.1:%1").arg(port), "_"});
+    QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 15000);
+    const QByteArray before_any = p.readAllStandardOutput();
+    click(b.w().command_v);
+    b.w().firm_version->setText("9.99");
+    p.start(rotctl, {"-m", "2", "-r", QString("127.0.0.1:%1").arg(port), "P", "200", "0", "p", "S", "_"});
     QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 15000);
     QCOMPARE(p.exitCode(), 0);
-    QCOMPARE(p.readAllStandardOutput(), QByteArray("123.00\n0.00\nCBOX firmware 3.23\n\n"));
-    QCOMPARE(b.sim().received(), frame('G', "200") + frame('?') + frame('G', "977"));
+    QCOMPARE(before_any + p.readAllStandardOutput(),
+             QByteArray("CBOX firmware unknown\n\n123.00\n0.00\nCBOX firmware 3.23\n\n"));
+    QCOMPARE(b.sim().received(), frame('V') + frame('G', "200") + frame('?') + frame('G', "977"));
   }
 };
 
