@@ -275,7 +275,8 @@ class TestTracking : public QObject {
                            .arg(monitor_ran)
                            .arg(w.cbox_reply_text->toPlainText().count('\n') > 20)};
     for (std::size_t i = 0; i < trackers.size(); ++i) report << verdict(*trackers[i], habits[i].period_ms, controller);
-    QStringList expected{"monitor ran: 1, listed frames: 1", "gpredict: ok", "SatNOGS: ok", "SatDump: ok", "Look4Sat: ok"};
+    QStringList expected{"monitor ran: 1, listed frames: 1", "gpredict: ok", "SatNOGS: ok", "SatDump: ok",
+                         "Look4Sat: ok"};
     if (const QString line = rotctl.verdict(); !line.isEmpty()) report << line, expected << "rotctl: ok";
     QCOMPARE(report, expected);
     // The monitor's own S, refused while the rotator turns, as S always is.

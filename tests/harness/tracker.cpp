@@ -91,7 +91,8 @@ QString Rotctl::verdict() {
   ticks_.stop();
   process_.closeWriteChannel();
   if (!process_.waitForFinished(10000)) return "rotctl: did not end";
-  QStringList faults = QStringList{QString::fromLatin1(process_.readAllStandardError())}.filter(QRegularExpression("."));
+  const QString errors = QString::fromLatin1(process_.readAllStandardError());
+  QStringList faults = errors.isEmpty() ? QStringList() : QStringList{errors};
   // Each p as it prints it: "p 123.00" and the elevation.
   static const QRegularExpression position("^p (\\d+\\.\\d\\d)\n0\\.00$", QRegularExpression::MultilineOption);
   QList<double> read;
