@@ -20,17 +20,6 @@ constexpr qint64 MAX_UNREAD = 64 * 1024;
 // A request as the status line shows it.
 constexpr int SHOWN_LINE = 40;
 
-int code_of(tune_cmd::Failure failure) {
-  switch (failure) {
-    case tune_cmd::Failure::timeout:
-      return rotator_lines::TIMED_OUT;
-    case tune_cmd::Failure::port:
-      return rotator_lines::PORT_FAULT;
-    default:
-      return rotator_lines::PROTOCOL_FAULT;
-  }
-}
-
 // What a client sent may be anything: the status line shows it printable and short.
 QString shown(const QByteArray& line) {
   QString out;
@@ -261,34 +250,6 @@ void Server::frame_came(std::optional<int> degrees) {
   if (degrees) answer(w, rotator_lines::OK, *degrees, {});
   else answer(w, rotator_lines::TIMED_OUT, 0, QStringLiteral("the monitor got no status frame in time"));
   schedule(0);
-}
-
-Server::Result Server::ask_controller(const rotator_lines::Request& r, const tune_cmd::Unattended& quiet) {
-  using namespace tune_cmd;
-  const auto failed = [&quiet] { return Result{code_of(quiet.failure()), 0, quiet.text()}; };
-  switch (r.command) {
-    case Command::get_pos: {
-      Status status;
-      const Outcome outcome = CMD_STATUS(&status);
-      if (outcome == Outcome::sent_only) return {rotator_lines::OK, 0, {}, true};
-      if (outcome == Outcome::failed) return failed();
-      if (!status.position)
-        return {rotator_lines::PROTOCOL_FAULT, 0, QStringLiteral("cmd ?: the position is no whole number")};
-      return {rotator_lines::OK, static_cast<double>(*status.position), {}};
-    }
-    case Command::set_pos: {
-      const QString angle = QString::number(r.azimuth);
-      window_.go_to_angle->setText(angle);
-      QString result;
-      const Outcome outcome = CMD_GOTO(angle, &result);
-      if (outcome == Outcome::failed) return failed();
-      if (outcome == Outcome::sent_only || result == QLatin1String("R")) return {};
-      return {result == QLatin1String("E") ? rotator_lines::REJECTED : rotator_lines::PROTOCOL_FAULT, 0,
-              QStringLiteral("cmd G: the CBOX answered ") + result};
-    }
-    default:
-      return CMD_SOFT_STOP() == Outcome::failed ? failed() : Result{};
-  }
 }
 
 void Server::answer(const Waiting& w, int code, double azimuth, const QString& why) {

@@ -27,17 +27,6 @@ struct Figures {
   int errors = 0;
 };
 
-// Clicks `button` once it is enabled, between two requests.
-void click_when_enabled(QPushButton* button) {
-  auto* poll = new QTimer(button);
-  QObject::connect(poll, &QTimer::timeout, button, [poll, button] {
-    if (!button->isEnabled()) return;
-    poll->stop();  // the monitor's loop runs nested in this click
-    button->click();
-  });
-  poll->start(2);
-}
-
 Figures pass(Bench& b, quint16 port, int seconds, bool monitor) {
   QElapsedTimer clock;
   const auto target = [&clock, seconds] {

@@ -1,9 +1,8 @@
 // The tracking server: request lines and their answers as pure calls; trackers on TCP against the simulator
-// (go-to, position, stop, a silent controller, requests waiting for the window's read, the monitor running,
-// bounds); the rotator library's own network client when it is installed.
+// (go-to, position, stop, a silent controller, requests waiting for the window's read, p through the running
+// monitor, park, bounds), and a whole pass replayed from the trackers' own habits, the rotator library's network
+// client among them where it is installed.
 #include <QLabel>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -40,27 +39,6 @@ QString answer_of(const QString& line) {
 // A pass of a minute, the target moving steadily from 100° to 200°.
 constexpr int PASS_MS = 60000;
 
-// Clicks `button` once it is enabled: between two requests, never inside one.
-void click_when_enabled(QPushButton* button) {
-  auto* poll = new QTimer(button);
-  QObject::connect(poll, &QTimer::timeout, button, [poll, button] {
-    if (!button->isEnabled()) return;
-    poll->stop();  // the click runs the monitor's loop nested in here
-    click(button);
-  });
-  poll->start(2);
-}
-
-// "gpredict: ok", or what went wrong: its faults, too few ticks, the last position more than 2° off the target
-// of its tick (the controller's `position` when it read none).
-QString verdict(const Tracker& t, int period_ms, double position) {
-  QStringList faults = t.faults();
-  if (t.ticks() < PASS_MS / period_ms - 1) faults << QString("%1 ticks").arg(t.ticks());
-  const double off = t.position() ? *t.position() - t.target_of_position() : position - t.target_of_last_tick();
-  if (std::abs(off) > 2) faults << QString("the last position %1° off the target").arg(off);
-  return t.name() + ": " + (faults.isEmpty() ? "ok" : faults.join("; "));
-}
-
 QString status_line(velta& w) { return w.findChild<QLabel*>("tracking_status")->text(); }
 
 // A server on a port the system picks, on a CBOX at 123° standing still.
@@ -81,14 +59,13 @@ class TestTracking : public QObject {
     const QString state = "1\n1\nmin_az=0.000000\nmax_az=360.000000\nmin_el=0.000000\nmax_el=90.000000\n"
                           "south_zero=0\nrot_type=Az\ndone\n";
     const QString rows[][2] = {
-        {"P 200 0", "G200 RPRT 0\n"},   {"\\set_pos -90 10", "G270 RPRT 0\n"}, {"P 359.6 0", "G0 RPRT 0\n"},
-        {"P -0,5 0", "G359 RPRT 0\n"},  {"P -360 0", "G0 RPRT 0\n"},         {"P\t1e2  +5 ", "G100 RPRT 0\n"},
-        {"P 174,46 0,00", "G174 RPRT 0\n"}, {"P 1,000.5 0", "RPRT -1\n"},    {"P 1,2,3 0", "RPRT -1\n"},
-        {"P 10, 0", "RPRT -1\n"},      {"P 10 ,5", "RPRT -1\n"},            {"P 1e2,5 0", "RPRT -1\n"},
-        {"P 360.01 0", "RPRT -1\n"},    {"P nan 0", "RPRT -1\n"},            {"P 1e999 0", "RPRT -1\n"},
-        {"P 10", "RPRT -1\n"},          {"P 10 0 7", "RPRT -1\n"},
+        {"\\set_pos -90 10", "G270 RPRT 0\n"}, {"P 359.6 0", "G0 RPRT 0\n"}, {"P -0,5 0", "G359 RPRT 0\n"},
+        {"P -360 0", "G0 RPRT 0\n"},     {"P\t1e2  +5 ", "G100 RPRT 0\n"},    {"P 174,46 0,00", "G174 RPRT 0\n"},
+        {"P 1,000.5 0", "RPRT -1\n"},    {"P 1,2,3 0", "RPRT -1\n"},          {"P 10, 0", "RPRT -1\n"},
+        {"P 10 ,5", "RPRT -1\n"},        {"P 1e2,5 0", "RPRT -1\n"},          {"P 360.01 0", "RPRT -1\n"},
+        {"P nan 0", "RPRT -1\n"},        {"P 1e999 0", "RPRT -1\n"},          {"P 10", "RPRT -1\n"},
+        {"P 10 0 7", "RPRT -1\n"},       {"\\get_pos\r", "123.000000\n0.000000\n"},
         {"+P abc 0", "set_pos: abc 0\nRPRT -1\n"}, {"+P 200 0", "G200 set_pos: 200 0\nRPRT 0\n"},
-        {"p", "123.000000\n0.000000\n"}, {"\\get_pos\r", "123.000000\n0.000000\n"},
         {"+p", "get_pos:\nAzimuth: 123.000000\nElevation: 0.000000\nRPRT 0\n"}, {"+\\stop", "stop:\nRPRT 0\n"},
         {"_", "CBOX firmware 3.23\n"},  {"+\\get_info", "get_info:\nInfo: CBOX firmware 3.23\nRPRT 0\n"},
         {"\\dump_state", state},        {"K", "RPRT -4\n"},                   {"+\\park", "park:\nRPRT -4\n"},
@@ -114,13 +91,17 @@ class TestTracking : public QObject {
     QTcpSocket c;
     c.connectToHost(QHostAddress::LocalHost, port);
     QVERIFY(c.waitForConnected(3000));
-    QCOMPARE(ask(c, "p\n", 2), QByteArray("123.000000\n0.000000\n"));
+    QCOMPARE(ask(c, "_\np\n", 3), QByteArray("CBOX firmware unknown\n123.000000\n0.000000\n"));
     QCOMPARE(w.fast_pos->text(), QString("123°"));
     QCOMPARE(ask(c, "P -160 0\n", 1), QByteArray("RPRT 0\n"));
     QCOMPARE(w.go_to_angle->text() + " " + w.goto_replay->text(), QString("200 CORRECT"));
     QCOMPARE(ask(c, "S\n", 1), QByteArray("RPRT 0\n"));
-    QCOMPARE(b.sim().received(), frame('?') + frame('G', "200") + frame('G', "977"));
     QCOMPARE(status_line(w), QString("Tracking: 127.0.0.1:%1, 1 client, last S -> RPRT 0").arg(port));
+    // The version of the last V read, not what a box shows.
+    click(w.command_v);
+    w.firm_version->setText("9.99");
+    QCOMPARE(ask(c, "_\n", 1), QByteArray("CBOX firmware 3.23\n"));
+    QCOMPARE(b.sim().received(), frame('?') + frame('G', "200") + frame('G', "977") + frame('V'));
     VERIFY_ENDED(w);
 
     // Sent while cmd L waits for its reply: answered after the read, in order.
@@ -274,7 +255,7 @@ class TestTracking : public QObject {
     QStringList report{QString("monitor ran: %1, listed frames: %2")
                            .arg(monitor_ran)
                            .arg(w.cbox_reply_text->toPlainText().count('\n') > 20)};
-    for (std::size_t i = 0; i < trackers.size(); ++i) report << verdict(*trackers[i], habits[i].period_ms, controller);
+    for (auto& t : trackers) report << t->verdict(PASS_MS, controller);
     QStringList expected{"monitor ran: 1, listed frames: 1", "gpredict: ok", "SatNOGS: ok", "SatDump: ok",
                          "Look4Sat: ok"};
     if (const QString line = rotctl.verdict(); !line.isEmpty()) report << line, expected << "rotctl: ok";
@@ -282,26 +263,6 @@ class TestTracking : public QObject {
     // The monitor's own S, refused while the rotator turns, as S always is.
     QCOMPARE(b.msgs().texts().filter(QRegularExpression("^(?!R not received:B$)")), QStringList());
     VERIFY_ENDED(w);
-  }
-
-  void the_rotator_library_client() {
-    const QString rotctl = QStandardPaths::findExecutable("rotctl");
-    if (rotctl.isEmpty()) QSKIP("rotctl is not installed (Debian: libhamlib-utils; scripts/setup.sh installs it)");
-    Bench b;
-    const quint16 port = serve(b);
-    QProcess p;
-    // The version of the last V read, not what a box shows.
-    p.start(rotctl, {"-m", "2", "-r", QString("127.0.0.1:%1").arg(port), "_"});
-    QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 15000);
-    const QByteArray before_any = p.readAllStandardOutput();
-    click(b.w().command_v);
-    b.w().firm_version->setText("9.99");
-    p.start(rotctl, {"-m", "2", "-r", QString("127.0.0.1:%1").arg(port), "P", "200", "0", "p", "S", "_"});
-    QTRY_VERIFY_WITH_TIMEOUT(p.state() == QProcess::NotRunning, 15000);
-    QCOMPARE(p.exitCode(), 0);
-    QCOMPARE(before_any + p.readAllStandardOutput(),
-             QByteArray("CBOX firmware unknown\n\n123.00\n0.00\nCBOX firmware 3.23\n\n"));
-    QCOMPARE(b.sim().received(), frame('V') + frame('G', "200") + frame('?') + frame('G', "977"));
   }
 };
 

@@ -63,15 +63,31 @@ void Tracker::read() {
   exchanges_.push_back({request_, static_cast<double>(sent_.nsecsElapsed()) / 1e6});
   static const QRegularExpression position("^(\\d+\\.\\d{6})\n0\\.000000\n$");
   const QRegularExpressionMatch m = position.match(QString::fromLatin1(got_));
-  if (request_ == "p" && m.hasMatch()) {
+  if (request_ == "p" && m.hasMatch())
     position_ = m.captured(1).toDouble();
-    position_target_ = tick_target_;
-  } else if (request_ == "p" || got_ != "RPRT 0\n") {
+  else if (request_ == "p" || got_ != "RPRT 0\n")
     faults_ << request_ + " -> " + QString::fromLatin1(got_).replace('\n', '|');
-  }
   got_.clear();
   request_.clear();
   if (++step_ < habit_.steps.size()) stepper_.start(habit_.steps[step_].delay_ms);
+}
+
+QString Tracker::verdict(int pass_ms, double controller) const {
+  QStringList faults = faults_;
+  if (ticks_ < pass_ms / habit_.period_ms - 1) faults << QString("%1 ticks").arg(ticks_);
+  const double off = position_.value_or(controller) - tick_target_;
+  if (std::abs(off) > 2) faults << QString("the last position %1° off the target").arg(off);
+  return habit_.name + ": " + (faults.isEmpty() ? "ok" : faults.join("; "));
+}
+
+void click_when_enabled(QPushButton* button) {
+  auto* poll = new QTimer(button);
+  QObject::connect(poll, &QTimer::timeout, button, [poll, button] {
+    if (!button->isEnabled()) return;
+    poll->stop();  // the click may run the monitor's loop nested in here
+    button->click();
+  });
+  poll->start(2);
 }
 
 Rotctl::Rotctl(quint16 port, std::function<double()> target, int seconds) : seconds_(seconds) {

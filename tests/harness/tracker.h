@@ -6,6 +6,7 @@
 // from reading the frames that answer.
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QPushButton>
 #include <QStringList>
 #include <QTcpSocket>
 #include <QTimer>
@@ -45,15 +46,16 @@ class Tracker : public QObject {
   double target() const { return target_(); }
   int ticks() const { return ticks_; }
   const QString& last_set() const { return last_set_; }  // the last P line sent
-  // The position last read and the target of its tick; nothing before.
-  std::optional<double> position() const { return position_; }
-  double target_of_position() const { return position_target_; }
-  double target_of_last_tick() const { return tick_target_; }
+  std::optional<double> position() const { return position_; }  // the last read
   const std::vector<Exchange>& exchanges() const { return exchanges_; }
   // One line each: an answer neither "RPRT 0" nor a position, an answer that
   // came in more than one read (those programs read it with one receive), a
   // tick that found the last one unanswered, the connection closed.
   const QStringList& faults() const { return faults_; }
+  // "gpredict: ok", or what went wrong over a pass of `pass_ms`: the faults,
+  // too few ticks, the last position more than 2° off the target of its tick
+  // (`controller`, the controller's position, for a tracker that read none).
+  QString verdict(int pass_ms, double controller) const;
 
  private:
   void tick();
@@ -72,10 +74,13 @@ class Tracker : public QObject {
   QElapsedTimer sent_;
   QString last_set_;
   std::optional<double> position_;
-  double position_target_ = 0, tick_target_ = 0;
+  double tick_target_ = 0;
   std::vector<Exchange> exchanges_;
   QStringList faults_;
 };
+
+// Clicks `button` once it is enabled: between two requests, never inside one.
+void click_when_enabled(QPushButton* button);
 
 // The rotator library's network client (`rotctl -m 2`), where it is installed,
 // reading its commands as they come: every second "P <target> 0", then "p",
