@@ -11,7 +11,9 @@ extern QString monitor_line;
 
 namespace tune_cmd {
 // Starts the monitor when it is idle and returns once it has ended; while it
-// runs, asks it to stop and returns at once.
+// runs, asks it to stop and returns at once. A stopped monitor first lists the
+// replies still owed for frames sent while it ran (within a reply period of
+// the last such frame), then closes.
 void MONITOR_LOOP();
 // The rest of a status frame: the position and state also into fast_pos and
 // fast_status; the line into the box.
