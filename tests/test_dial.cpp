@@ -199,7 +199,6 @@ class TestDial : public QObject {
     QSignalSpy go(&d, &DIAL::preset_go), changed(&presets::KEPT(), &presets::Kept::changed);
     click(d.preset_buttons[2]), click(d.preset_buttons[0]);  // empty, then Park
     QVERIFY(go.size() == 1 && go[0][0] == 180);
-
     QVERIFY(!d.preset_buttons[1]->findChild<QAction*>("set_to_position")->isEnabled());
     d.show_position(42);
     trigger(d, 2, "set_to_position");  // keeps the name
@@ -207,60 +206,47 @@ class TestDial : public QObject {
     QString problem;  // the dialog stays open while the angle is wrong
     later(0, [&] {
       auto* dialog = d.findChild<PRESET_DIALOG*>();
-      dialog->preset_name->setText("  Mast ");
-      dialog->preset_angle->setText("360");
-      dialog->accept();
+      dialog->preset_name->setText("  Mast "), dialog->preset_angle->setText("360"), dialog->accept();
       problem = dialog->isVisible() ? dialog->preset_problem->text() : "closed";
-      dialog->preset_angle->setText(" 090");
-      dialog->accept();
+      dialog->preset_angle->setText(" 090"), dialog->accept();
     });
     trigger(d, 3, "set_to");
     QCOMPARE(problem, QString("the angle must be a whole number from 0 to 359, received:360"));
-    QCOMPARE(changed.size(), 3);
     Presets expected, read;
-    expected[1] = {{"Parking", 42}}, expected[2] = {{"Mast", 90}}, expected[3] = {{"R&D lab", 0}};
-    expected[7] = {{"", 359}};
-    QCOMPARE(presets::READ_PRESETS(path, read), QString());
-    QVERIFY(read == expected && presets::KEPT().presets() == expected);
-    QVERIFY(!presets::PARK(read));
+    expected[1] = {{"Parking", 42}}, expected[2] = {{"Mast", 90}}, expected[3] = {{"R&D lab", 0}}, expected[7] = {{"", 359}};
+    QVERIFY(changed.size() == 3 && presets::READ_PRESETS(path, read).isEmpty());
+    QVERIFY(read == expected && presets::KEPT().presets() == expected && !presets::PARK(read));
   }
 
-  // A damaged file gives eight empty presets, none of its own, and says what
-  // is wrong; a missing one is no problem.
+  // A damaged file gives eight empty presets, none of its own, and says what is wrong; a missing one is no
+  // problem. In the window: one message naming the file, which stays as it is until a preset is changed.
   void damaged_file() {
     QTemporaryDir dir;
     const QString path = dir.filePath(presets::FILE_NAME);
-    // No bytes: no file. The problem's start. The last file stays for the window below.
-    const struct { QByteArray bytes; QString problem; } rows[] = {
+    const std::pair<QByteArray, QString> rows[] = {  // no bytes: no file; the problem's start
         {{}, {}},
         {"[1,2", "it is not a JSON document ("},
         {"[null]", "it holds 1 entry instead of 8"},
         {array_of({"null", R"({"name": "Mast", "azimuth": 12.5})"}), "entry 2: its azimuth must be a whole number"},
         {array_of({"null", "null", "null", R"({"name": " 123456789012345678901 ", "azimuth": 3})"}),
          "entry 4: the name must have at most 20 characters, it has 21"},
-        {array_of({"null", R"({"name": "Mast", "azimuth": 359})", "null", "[]"}),
-         "entry 4: it is neither null nor an object: []"},
-    };
+        {array_of({"null", R"({"name": "Mast", "azimuth": 359})", "null", "[]"}), "entry 4: it is neither null nor an object: []"}};
     Presets read;
-    for (const auto& row : rows) {
+    for (const auto& [bytes, start] : rows) {
       QFile::remove(path);
-      if (!row.bytes.isEmpty()) QVERIFY(set_file::WRITE_WHOLE(path, row.bytes).isEmpty());
+      if (!bytes.isEmpty()) QVERIFY(set_file::WRITE_WHOLE(path, bytes).isEmpty());
       read[1] = Preset{"left over", 1};
       const QString problem = presets::READ_PRESETS(path, read);
-      QVERIFY2(problem.startsWith(row.problem) && problem.isEmpty() == row.problem.isEmpty(), qPrintable(problem));
-      QVERIFY2(read == Presets{}, qPrintable(problem));
+      QVERIFY2(problem.startsWith(start) && problem.isEmpty() == start.isEmpty() && read == Presets{}, qPrintable(problem));
     }
-
-    // In the window: one message naming the file, which stays as it is.
     MsgCapture msgs;
     DIAL d;
     presets::KEPT().load(path);
-    QVERIFY(msgs.texts().size() == 1 &&
-            msgs.texts()[0].startsWith("The presets file " + path + " was not read: entry 4: it is neither"));
+    QVERIFY(msgs.texts().size() == 1 && msgs.texts()[0].startsWith("The presets file " + path + " was not read: entry 4: it is neither"));
     QCOMPARE(button_texts(d), QStringList(presets::COUNT, "(empty)"));
-    d.show_position(7);
     QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == std::end(rows)[-1].bytes);
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == std::end(rows)[-1].first);
+    d.show_position(7);
     trigger(d, 5, "set_to_position");
     QVERIFY(presets::READ_PRESETS(path, read).isEmpty() && read[4] == Preset({"", 7}));
   }

@@ -42,10 +42,9 @@ QStringList with(QStringList texts, const QStringList& overrides) {
 
 // The worked reply, every field given as raw text.
 QStringList worked_example() {
-  const QStringList fields = {"00123", "R",     "00001", "00010", "00350", "00610", "00001", "00010", "00010", "00005",
-                              "00002", "00000", "00305", "65466", "00001", "00002", "01830", "00000", "01234"};
-  QStringList out;
-  for (int i = 0; i < fields.size(); ++i) out << QString("raw %1 %2").arg(i + 1).arg(fields[i]);
+  QStringList out = QString("00123 R 00001 00010 00350 00610 00001 00010 00010 00005 00002 00000 00305 65466 00001 "
+                            "00002 01830 00000 01234").split(' ');
+  for (int i = 0; i < out.size(); ++i) out[i] = QString("raw %1 %2").arg(i + 1).arg(out[i]);
   return out;
 }
 
@@ -222,50 +221,37 @@ class TestParameters : public QObject {
     QCOMPARE(b.sim().received(), QByteArray());
   }
 
-  // A stop goes out at once while the write waits; the write ends saying
-  // what it left in the controller.
-  void a_stop_while_the_write_waits() {
-    const struct { const char* control; int sent; const char* left; } cases[] = {
-        {"fault delay=3:800 for=S once", -1, "Nothing was written to the CBOX."},
-        {"write delay 3 800", 3, "The CBOX may hold the new set only in part: read it with cmd L."}};
+  // While the write waits: a stop goes out at once and the write ends saying what it left in the controller;
+  // the boxes stay editable, a value read when it is sent carries the edit, one taken before the frame does
+  // not, a box turned invalid stops the set before its value goes out. Only the stops (and the commands no
+  // lock covers) are usable meanwhile.
+  void while_the_write_waits() {
+    const QString ended = "cmd W ended: cmd G999 was sent while it waited for its reply. ";
+    const QStringList edited = QString("1 0 400 1829 1 30 0 10 15 1 1829 0 0 2 6098").split(' ');
+    const struct { const char* control; QStringList edits; QString message; QByteArray sent; } cases[] = {
+        {"fault delay=3:800 for=S once", {"stop"}, ended + "Nothing was written to the CBOX.", frame('S')},
+        {"write delay 3 800", {"stop"}, ended + "The CBOX may hold the new set only in part: read it with cmd L.",
+         wire(DEFAULT_LINES, 3)},
+        {"write delay 1 600", {"upper_limit=400", "rot_timeout=10", "pwm_period=20", "pwm_on=0"}, QUESTION, wire(edited, 15)},
+        {"write delay 1 600", {"offset_write=-"},
+         "cmd W stopped before value 2: Offset must be a whole number of degrees from -70 to 70, received:-", wire(edited, 1)}};
     for (const auto& c : cases) {
       Bench b;
       load_defaults(b);
       b.apply({c.control});
-      later(300, [&] { click(b.w().fast_stop); });
-      write(b);
-      QCOMPARE(b.msgs().texts().last(), "cmd W ended: cmd G999 was sent while it waited for its reply. " + QString(c.left));
-      QCOMPARE(b.sim().received(), (c.sent < 0 ? frame('S') : wire(DEFAULT_LINES, c.sent)) + frame('G', "999"));
-      QCOMPARE(b.sim().control("get sets"), QString("0"));
-      VERIFY_ENDED(b.w());
-    }
-  }
-
-  // The boxes stay editable while the write waits: a value read when it is
-  // sent carries the edit, one taken before the frame does not, a box turned
-  // invalid stops the set before its value goes out. Only the stops (and the
-  // commands no lock covers) are usable meanwhile.
-  void edits_while_the_write_waits() {
-    const struct { QStringList edits; QString message; int sent; } cases[] = {
-        {{"upper_limit=400", "rot_timeout=10", "pwm_period=20", "pwm_on=0"}, "", 15},
-        {{"offset_write=-"}, "cmd W stopped before value 2: Offset must be a whole number of degrees from -70 to 70, received:-", 1}};
-    for (const auto& c : cases) {
-      Bench b;
-      load_defaults(b);
-      b.apply({"write delay 1 600"});  // the prompt after value 1 comes late
       QStringList usable;
       later(300, [&] {
         for (QPushButton* p : b.w().findChildren<QPushButton*>())
           if (p->isEnabled() && p->parentWidget() != b.w().Frame2 && p != b.w().set_default) usable << p->objectName();
-        b.w().set_entries(entries_of(c.edits));
+        if (c.edits[0] == "stop") click(b.w().fast_stop);
+        else b.w().set_entries(entries_of(c.edits));
       });
       write(b);
-      QCOMPARE(b.msgs().texts().last(), c.message.isEmpty() ? QUESTION : c.message);
-      QStringList lines = DEFAULT_LINES;
-      if (c.sent == 15) lines[2] = "400", lines[14] = "6098";
-      QCOMPARE(b.sim().received(), wire(lines, c.sent));
       usable.sort();
-      QCOMPARE(usable.join(' '), QString("calib command_c command_qm command_v fast_stop soft_stop"));
+      QCOMPARE(b.msgs().texts().last() + " | " + usable.join(' '),
+               c.message + " | calib command_c command_qm command_v fast_stop soft_stop");
+      QCOMPARE(b.sim().received(), c.sent + (c.edits[0] == "stop" ? frame('G', "999") : QByteArray()));
+      QCOMPARE(b.sim().control("get sets"), QString(c.sent.count('\r') == 17 ? "1" : "0"));
       VERIFY_ENDED(b.w());
     }
   }
