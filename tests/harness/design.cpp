@@ -87,15 +87,10 @@ QStringList menus_of(QWidget* window) {
   for (QAction* m : bar ? bar->actions() : QList<QAction*>{}) {
     out << "menu " + m->menu()->objectName() + "  " + quoted(m->menu()->title());
     for (QAction* a : m->menu()->actions()) {
-      if (a->isSeparator()) {
-        out << "  ----";
-        continue;
-      }
-      QStringList l{"  " + a->objectName(), quoted(a->text())};
-      if (!a->shortcut().isEmpty()) l << a->shortcut().toString(QKeySequence::PortableText);
+      QStringList l{"  " + (a->isSeparator() ? "----" : a->objectName()), quoted(a->text()),
+                    a->shortcut().toString(QKeySequence::PortableText), "tip " + quoted(a->statusTip())};
       if (a->isCheckable()) l << (a->isChecked() ? "checked" : "unchecked");
       if (!a->isEnabled()) l << "disabled";
-      l << "tip " + quoted(a->statusTip());
       out << l.join("  ");
     }
   }
