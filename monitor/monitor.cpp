@@ -174,6 +174,9 @@ void MONITOR_LOOP() {
     END_LINK_REPORT();
   } else if (opened) {
     set_caption(START);  // S runs as a full exchange with its reply check
+    // A monitor that ended by itself still offers the stop on its button: it
+    // offers no start before the closing S has ended either.
+    ENABLE_CMD_MONITOR();
     CMD_S();
   }
   back_to_idle();
