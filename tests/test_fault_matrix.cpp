@@ -1,8 +1,7 @@
-// Every command of the tool against every fault the simulator can put into
-// that command's reply, from one command list and one fault list. Each cell
-// tells exactly its command's message for that fault (or none, where the fault
-// is harmless or a real state the window shows), ends its exchange cleanly
-// within a bound time, and the next fault-free exchange works again.
+// Every command of the tool against every fault the simulator can put into that command's reply, from one command
+// list and one fault list. Each cell tells exactly its command's message for that fault (or none, where the fault
+// is harmless or a real state the window shows), ends its exchange cleanly within a bound time, and the next
+// fault-free exchange works again.
 #include <QRegularExpression>
 #include <QTest>
 
@@ -14,34 +13,17 @@
 using namespace tune_cmd;
 
 namespace {
-const QStringList HEADER = {"<Identifier> invalid, received:", "<Separator>1 invalid, received:",
-                            "<Cmd> invalid, received:", "<Separator>2 invalid, received:"};
-QStringList header(const QString& prefix) {
-  return {prefix + "<Identifier> invalid, received:", prefix + "<Separator>#1 invalid, received:",
-          prefix + "<Cmd> invalid, received:", prefix + "<Separator>#2 invalid, received:"};
-}
+QString shows(QLineEdit* e) { return e->text() + (ui::BACKCOLOR(e) == colours::RED() ? " red" : ""); }
 
-QString shows(QWidget* w) {
-  const auto* e = qobject_cast<QLineEdit*>(w);
-  return e->text() + (ui::BACKCOLOR(w) == colours::RED() ? " red" : "");
-}
-
-// One command of the tool: how to give it and what it then shows (cleared
-// first, so that a stale display never passes for a result), and its texts.
+// One command: how to give it and what it then shows (cleared first: a stale display never passes for a result),
+// its texts (the header's prefix, "" for the common ones; a time-out on the header; a terminator's, with 10 for a
+// line feed; a busy reply's and a short first field's, "" for none) and what it shows when busy is a state it shows.
 struct MatrixCommand {
   const char* name;
   char code;  // the reply code a fault is aimed at
   std::function<QString(Bench&)> run;
-  QString success;         // what `run` shows after a clean exchange
-  QStringList header;      // the four header texts
-  QString header_timeout;  // no reply at all
-  QString terminator;      // a line feed in place of CR: this text and 10
-  QString busy;            // the message when the reply says busy ("" for none)
-  QString short_field;     // the message when its first numeric field is cut short
-  QString shown_busy = {};  // what it shows when busy is a state it shows
+  QString success, header, header_timeout, terminator, busy, short_field, shown_busy = {};
 };
-
-QString click_in(QPushButton* b) { return click(b), QString(); }
 
 // The calibration commands are accepted only in absolute mode.
 MatrixCommand calibration(const char* name, char code, QPushButton* CALIBRATION::*button) {
@@ -53,83 +35,77 @@ MatrixCommand calibration(const char* name, char code, QPushButton* CALIBRATION:
             click(calibration_form()->*button);
             return b.sim().control("get calfactor");  // F stores the factor, the others leave it
           },
-          c == "F" ? "4321" : "1234", HEADER, "cmd " + c + ", Communication timeout on <header>",
+          c == "F" ? "4321" : "1234", "", "cmd " + c + ", Communication timeout on <header>",
           "Terminator invalid, received ASC:", busy, ""};
 }
 
 MatrixCommand stop(const char* name, QPushButton* velta::*button, const QString& command) {
-  return {name, 'G', [button](Bench& b) { return click_in(b.w().*button); }, "", HEADER,
+  return {name, 'G', [button](Bench& b) { return click(b.w().*button), QString(); }, "", "",
           command + ": communication timeout on <header>", "<Return> invalid, received ASC:", "", ""};
 }
 
 const QList<MatrixCommand>& commands() {
   static const QList<MatrixCommand> list = {
       {"?", '?', [](Bench& b) {
-         b.w().fast_pos->setText("-");
-         click(b.w().command_qm);
+         b.w().fast_pos->setText("-"), click(b.w().command_qm);
          return b.w().fast_pos->text() + "|" + shows(b.w().fast_status);
-       }, "123°|READY", header("? cmd, "), "cmd ?, Communication timeout on <header>",
-       "? cmd, <return> invalid, received ASC:", "", "? cmd, <Separator>#3 invalid, received:R", "123°|BUSY red"},
-      {"S", 'S', [](Bench&) { return QString(CMD_S() ? "failed" : "done"); }, "done", HEADER,
+       }, "123°|READY", "? cmd, ", "cmd ?, Communication timeout on <header>", "? cmd, <return> invalid, received ASC:",
+       "", "? cmd, <Separator>#3 invalid, received:R", "123°|BUSY red"},
+      {"S", 'S', [](Bench&) { return QString(CMD_S() ? "failed" : "done"); }, "done", "",
        "cmd S, Communication timeout on <header>", "Terminator invalid, received ASC:", "R not received:B", ""},
-      {"M", 'M', [](Bench& b) { return click_in(b.w().command_c); }, "", HEADER, "cmd M, Communication timeout on <header>",
+      {"M", 'M', [](Bench& b) { return click(b.w().command_c), QString(); }, "", "", "cmd M, Communication timeout on <header>",
        "Terminator invalid, received ASC:", "CBOX is in ABSOLUTE MODE: command M not executed!", ""},
       {"V", 'V', [](Bench& b) {
-         b.w().firm_version->setText("-");
-         click(b.w().command_v);
-         return b.w().firm_version->text();
-       }, "323.01", header("V cmd, "), "cmd V, Communication timeout on <header>",
-       "V cmd, <return> invalid, received ASC:", "", "cmd V, Communication timeout on <return>"},
+         return b.w().firm_version->setText("-"), click(b.w().command_v), b.w().firm_version->text();
+       }, "323.01", "V cmd, ", "cmd V, Communication timeout on <header>", "V cmd, <return> invalid, received ASC:", "",
+       "cmd V, Communication timeout on <return>"},
       // The first field, the state and the last field: the whole reply was read.
       {"L", 'L', [](Bench& b) {
-         tune_cmd::PANEL().forget_read_values();
-         click(b.w().read_info);
+         PANEL().forget_read_values(), click(b.w().read_info);
          return b.w().curr_pos->text() + "|" + shows(b.w().cbox_status) + "|" + b.w().cal_fact->text();
-       }, "123°|READY|1234", HEADER, "cmd L: communication timeout on <header>", "<Return> invalid, received ASC:", "",
+       }, "123°|READY|1234", "", "cmd L: communication timeout on <header>", "<Return> invalid, received ASC:", "",
        "Separator invalid, received:R", "123°|BUSY red|1234"},
       {"W", 'W', [](Bench& b) {
          const int before = b.sim().control("get sets").toInt();
-         b.msgs().answer(QMessageBox::Yes);
-         b.msgs().answer(QMessageBox::Yes);
+         b.msgs().answer(QMessageBox::Yes), b.msgs().answer(QMessageBox::Yes);
          b.w().set_default_Click();
          click(b.w().write_mode);
          return QString(b.sim().control("get sets").toInt() == before + 1 ? "stored" : "not stored");
-       }, "stored", HEADER, "cmd W: communication timeout on <header>", "Terminator invalid, received ASC:",
+       }, "stored", "", "cmd W: communication timeout on <header>", "Terminator invalid, received ASC:",
        "CBOX Busy, parameters cannot be updated!", ""},
       // A go-to to where the rotator stands: accepted, nothing starts turning.
       {"G", 'G', [](Bench& b) {
-         b.w().go_to_angle->setText("123");
-         b.w().goto_replay->setText("-");
-         click(b.w().execute);
+         b.w().go_to_angle->setText("123"), b.w().goto_replay->setText("-"), click(b.w().execute);
          return b.w().goto_replay->text();
-       }, "CORRECT", HEADER, "cmd G: communication timeout on <header>", "<Return> invalid, received ASC:", "", ""},
+       }, "CORRECT", "", "cmd G: communication timeout on <header>", "<Return> invalid, received ASC:", "", ""},
       stop("soft stop", &velta::soft_stop, "cmd G777"), stop("fast stop", &velta::fast_stop, "cmd G999"),
       calibration("C", 'C', &CALIBRATION::calib360), calibration("c", 'c', &CALIBRATION::calib_def),
       calibration("K", 'K', &CALIBRATION::calib), calibration("F", 'F', &CALIBRATION::write_factor)};
   return list;
 }
 
-// Every fault the simulator can put into a reply ("slow" well beyond the reply
-// period, so that the first late character is a time-out even on a loaded
-// machine), and the message it gives a command.
+// Every fault the simulator can put into a reply ("slow" well beyond the reply period, so that the first late
+// character is a time-out even on a loaded machine), and the message it gives a command.
 const std::pair<const char*, QString (*)(const MatrixCommand&)> FAULTS[] = {
     {"silence", [](const MatrixCommand& c) { return c.header_timeout; }},
     {"noise", [](const MatrixCommand&) { return QString(); }},
-    {"wrong-header", [](const MatrixCommand& c) { return c.header[0] + "X"; }},
-    {"wrong-code", [](const MatrixCommand& c) { return c.header[2] + "Z"; }},
-    {"bad-sep", [](const MatrixCommand& c) { return c.header[3] + ";"; }},
+    {"wrong-header", [](const MatrixCommand& c) { return c.header + "<Identifier> invalid, received:X"; }},
+    {"wrong-code", [](const MatrixCommand& c) { return c.header + "<Cmd> invalid, received:Z"; }},
+    {"bad-sep", [](const MatrixCommand& c) {
+       return c.header + "<Separator>" + (c.header.isEmpty() ? "" : "#") + "2 invalid, received:;"; }},
     {"short-field", [](const MatrixCommand& c) { return c.short_field; }},
     {"wrong-term", [](const MatrixCommand& c) { return c.terminator + "10"; }},
-    {"slow=700", [](const MatrixCommand& c) { return c.header[0]; }},
+    {"slow=700", [](const MatrixCommand& c) { return c.header + "<Identifier> invalid, received:"; }},
     {"busy", [](const MatrixCommand& c) { return c.busy; }},
     {"hangup", [](const MatrixCommand&) { return QString("COM PORT # 1 LOST: the serial device hung up or was unplugged!"); }}};
+
+// What was told, but cmd W's two questions.
+QString told(Bench& b) { return b.msgs().texts().filter(QRegularExpression("^(?!THIS COMMAND OVERWRITES)")).join('|'); }
 }  // namespace
 
 class TestFaultMatrix : public QObject {
   Q_OBJECT
  private slots:
-  void cleanup() { delete calibration_form(); }
-
   void cell_data() {
     QTest::addColumn<int>("command");
     QTest::addColumn<int>("fault");
@@ -140,29 +116,23 @@ class TestFaultMatrix : public QObject {
     QFETCH(int, command);
     QFETCH(int, fault);
     const MatrixCommand& c = commands()[command];
-    const QString name = FAULTS[fault].first;
+    const QString name = FAULTS[fault].first, message = FAULTS[fault].second(c);
     Bench b;
     b.setReplyPeriod(300);  // short, so that the time-outs are quick
     b.apply({"set position 123", "set version 32301", QString("fault %1 for=%2").arg(name, QChar(c.code))});
-    QTimer watchdog;  // an exchange that never returns ends the program, named, instead of stalling the run
-    QObject::connect(&watchdog, &QTimer::timeout, [] { qFatal("%s: the exchange hangs", QTest::currentDataTag()); });
-    watchdog.start(30000);
+    QTimer::singleShot(30000, &b.w(), [] { qFatal("%s: the exchange hangs", QTest::currentDataTag()); });
     const QString shown = c.run(b);
-    const QString message = FAULTS[fault].second(c);
-    QStringList told = b.msgs().texts().filter(QRegularExpression("^(?!THIS COMMAND OVERWRITES)"));
-    QCOMPARE(told, message.isEmpty() ? QStringList{} : QStringList{message});
-    if (message.isEmpty()) QCOMPARE(shown, name == "busy" && !c.shown_busy.isEmpty() ? c.shown_busy : c.success);
+    const QString expected = name == "busy" && !c.shown_busy.isEmpty() ? c.shown_busy : c.success;
+    QCOMPARE(told(b) + " / " + (message.isEmpty() ? shown : ""), message + " / " + (message.isEmpty() ? expected : ""));
     VERIFY_ENDED(b.w());
-    // A slow reply goes on arriving long after its exchange gave up: the next
-    // exchange is no business of this cell's. After a hang-up the simulator
-    // renews its line behind the same entry, then says so.
+    // A slow reply goes on arriving long after its exchange gave up: the next exchange is no business of this
+    // cell's. After a hang-up the simulator renews its line behind the same entry, then says so.
     if (name.startsWith("slow")) return;
     if (name == "hangup")
       QTRY_VERIFY_WITH_TIMEOUT((b.sim().control("get faults"), b.sim().events().join(' ').contains("renewed")), 5000);
     b.apply({"fault clear"});
     b.msgs().clear();
-    QCOMPARE(c.run(b), c.success);
-    QCOMPARE(b.msgs().texts().filter(QRegularExpression("^(?!THIS COMMAND OVERWRITES)")), QStringList{});
+    QCOMPARE(c.run(b) + " / " + told(b), c.success + " / ");
     VERIFY_ENDED(b.w());
   }
 };
