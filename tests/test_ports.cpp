@@ -72,7 +72,7 @@ class TestPorts : public QObject {
         {{"--link-port", "2"}, "none", "2 velta: --link-port needs N DEVICE\n", "none"},
         {{"--list-ports", "--x"}, "none", "2 velta: --x is not an option (velta --help lists them)\n", "none"},
         {{"link", "1", "/dev/zero"}, "none", "", "-> DIR/by-id/usb-Maker_Adapter_X1-if00-port0"},  // by its stable name
-        {{"unlink", "2"}, "-> /dev/null", "", "none"},
+        {{"unlink", "255"}, "-> /dev/null", "", "none"},
         {{"unlink", "2"}, "none", "", "none"},
         {{"unlink", "2"}, "folder", "ports/com2 is a folder" + IN_THE_WAY, "folder"},
         {{"unlink", "0"}, "none", "The port number 0 cannot be given a device: " + range, "none"},
