@@ -1,10 +1,9 @@
-// Choosing the device behind a port number: the links of ports/, the
-// chooser's device list and its ACCEPT, and the command-line options that do
-// the same from a script without a display.
+// Choosing the device behind a port number: the links of ports/, the chooser's
+// device list and ACCEPT, and the options that do the same from a script.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "app/myVar.h"
@@ -12,23 +11,19 @@
 #include "tests/harness/bench.h"
 #include "ui/quale_com.h"
 
-#ifndef VELTA_PATH
-#error "VELTA_PATH must name the program"
-#endif
-
 namespace {
-// A scratch settings folder, entered for the test: a plain file, a folder
-// of stable names holding one for /dev/zero, ports/com3 linked by hand.
+const QString IN_THE_WAY = ", not a link to a device: nothing was changed (move it away first).";
+
+// A scratch settings folder, entered: a folder of stable names holding one for /dev/zero;
+// ports/com3 linked by hand, com4 to nothing, com5 a file, com07, which no number opens.
 struct Folder {
   QTemporaryDir dir;
   QString old = QDir::currentPath();
   Folder() {
     QDir::setCurrent(dir.path());
-    QDir().mkpath("ports");
-    QDir().mkpath("by-id");
-    put("plain.txt", "file");
-    QFile::link("/dev/zero", "by-id/usb-Maker_Adapter_X1-if00-port0");
-    QFile::link("/dev/null", "ports/com3");
+    QDir().mkpath("ports"), QDir().mkpath("by-id"), QFile::link("/dev/zero", "by-id/usb-Maker_Adapter_X1-if00-port0");
+    QFile::link("/dev/null", "ports/com3"), QFile::link("/dev/null", "ports/com07"), QFile::link("/nowhere", "ports/com4");
+    QFile("ports/com5").open(QIODevice::WriteOnly);
   }
   ~Folder() { QDir::setCurrent(old); }
   // What stands at `entry`, with the settings folder written as "DIR".
@@ -48,121 +43,80 @@ struct Folder {
 class TestPorts : public QObject {
   Q_OBJECT
  private slots:
-  void link_rules() {
-    // What stood at ports/com<port>, the device asked for, the refusal, what stands after.
-    const struct { const char* name; int port; const char *before, *device, *refused, *after; } cases[] = {
-        {"create", 1, "none", "/dev/null", "", "-> /dev/null"},
-        {"replace a link", 1, "-> /nowhere", "/dev/full", "", "-> /dev/full"},
-        {"stable name", 1, "none", "/dev/zero", "", "-> DIR/by-id/usb-Maker_Adapter_X1-if00-port0"},
-        {"remove", 1, "-> /dev/null", "(default)", "", "none"},
-        {"file not replaced", 1, "file", "/dev/null", "ports/com1 is a file", "file"},
-        {"folder not replaced", 1, "folder", "/dev/null", "ports/com1 is a folder", "folder"},
-        {"not a device", 1, "-> /dev/null", "plain.txt", "not a serial device", "-> /dev/null"},
-        {"missing device", 1, "none", "/dev/no-such-tty", "cannot be linked", "none"},
-        {"number 256", 256, "none", "/dev/null", "from 1 to 255", "none"},
-    };
-    for (const auto& c : cases) {
-      Folder f;
-      const QString entry = QStringLiteral("ports/com%1").arg(c.port), tag = QString(c.name) + ": ";
-      f.put(entry, c.before);
-      const QString why = QString(c.device) == "(default)"
-                              ? port_links::UNLINK_PORT(c.port)
-                              : port_links::LINK_PORT(c.port, c.device, f.dir.filePath("by-id"));
-      QVERIFY2(*c.refused ? why.contains(c.refused) : why.isEmpty(), qPrintable(tag + why));
-      QCOMPARE(tag + f.state(entry), tag + c.after);
-      // Nothing half-made is left beside the entries.
-      const QStringList left =
-          QDir("ports").entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
-      QCOMPARE(tag + left.join(' '), tag + (QString(c.after) == "none" ? "com3" : "com1 com3"));
-    }
-  }
-
-  void list_follows_the_port_and_its_link() {
-    Folder f;
-    QFile::link("/nowhere", "ports/com4");
+  // A row: a command, what stood at ports/com<N> (N: the number given, else 2), what came of it, what stands there
+  // after. Routines: "list" (the device lists of ports 1, 3, 4, 5, 255, 0; what port 1's first device links), "link
+  // N DEVICE" (stable names from by-id/), "unlink N"; ACCEPT: "accept N PICK [FIRST]" (line PICK picked at FIRST,
+  // then N; what the chooser showed, velta.ini, the messages); options, run without any display: status, output.
+  void links_from_the_chooser_and_the_command_line() {
     const std::vector<port_links::PortDescription> ports{
         {"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI", "/dev/serial/by-id/usb-FTDI_A50285BI-if00-port0"},
-        {"/dev/null", "Null adapter", "", "", ""},
-        {"/dev/ttyS0", "", "", "", ""}};
+        {"/dev/null", "Null adapter", "", "", ""}, {"/dev/ttyS0", "", "", "", ""}};
     const auto denied = [](const QString& path) { return path == "/dev/ttyS0"; };
-    const QString no_perm = " (no permission: add yourself to the group dialout)";
-    const QStringList devices{"/dev/ttyUSB0 (FT232R USB UART, FTDI, A50285BI) as by-id/usb-FTDI_A50285BI-if00-port0",
-                              "/dev/null (Null adapter)", "/dev/ttyS0" + no_perm};
-    const std::pair<int, QStringList> cases[] = {
-        {1, QStringList{"/dev/ttyS0 (default)" + no_perm} + devices},
-        {3, QStringList{"ports/com3 -> /dev/null (Null adapter)"} + devices + QStringList{"/dev/ttyS2 (default)"}},
-        {4, QStringList{"ports/com4 -> /nowhere (missing)"} + devices + QStringList{"/dev/ttyS3 (default)"}},
-        {0, {"no device for this number"}},
+    const QString no_perm = " (no permission: add yourself to the group dialout)", range = "it must lie from 1 to 255. "
+        "Nothing was changed.", devices = "\n/dev/ttyUSB0 (FT232R USB UART, FTDI, A50285BI) as by-id/usb-FTDI_A50285BI-"
+        "if00-port0\n/dev/null (Null adapter)\n/dev/ttyS0" + no_perm + "\n";
+    const struct { QStringList args; const char* before; QString printed; const char* after; } cases[] = {
+        {{"--tracking-server", "4533", "--help"}, "none", "0 Usage: velta [OPTION]\n", "none"},  // its first line
+        {{"--list-ports"}, "file", "0 2 -> (not a link)\n3 -> /dev/null\n4 -> /nowhere\n5 -> (not a link)\n", "file"},
+        {{"list"}, "none", "/dev/ttyS0 (default)" + no_perm + devices + "ports/com3 -> /dev/null (Null adapter)" + devices +
+         "/dev/ttyS2 (default)\nports/com4 -> /nowhere (missing)" + devices + "/dev/ttyS3 (default)\nports/com5 (not a "
+         "link)" + devices + "/dev/ttyS254 (default)" + devices + "no device for this number\n" + ports[0].by_id, "none"},
+        {{"--link-port", "255", "/dev/null"}, "-> /nowhere", "0 ports/com255 -> /dev/null\n", "-> /dev/null"},
+        {{"--link-port", "2", "/dev/null"}, "file", "2 velta: ports/com2 is a file" + IN_THE_WAY + "\n", "file"},
+        {{"--link-port", "256", "x"}, "none", "2 velta: The port number 256 cannot be given a device: " + range + "\n", "none"},
+        {{"--link-port", "2x", "/dev/null"}, "none", "2 velta: 2x is not a port number: " + range + "\n", "none"},
+        {{"--link-port", "2", "ports"}, "-> /dev/null",
+         "2 velta: ports is not a serial device (not a character device): nothing was changed.\n", "-> /dev/null"},
+        {{"--link-port", "2", "nx"}, "none",
+         "2 velta: nx cannot be linked: No such file or directory. Nothing was changed.\n", "none"},
+        {{"--link-port", "2"}, "none", "2 velta: --link-port needs N DEVICE\n", "none"},
+        {{"--list-ports", "--x"}, "none", "2 velta: --x is not an option (velta --help lists them)\n", "none"},
+        {{"link", "1", "/dev/zero"}, "none", "", "-> DIR/by-id/usb-Maker_Adapter_X1-if00-port0"},  // by its stable name
+        {{"unlink", "255"}, "-> /dev/null", "", "none"},
+        {{"unlink", "2"}, "none", "", "none"},
+        {{"unlink", "2"}, "folder", "ports/com2 is a folder" + IN_THE_WAY, "folder"},
+        {{"unlink", "0"}, "none", "The port number 0 cannot be given a device: " + range, "none"},
+        {{"accept", "2", "1", "5"}, "none", "accepted ports/com2 -> /dev/null (Null adapter) | 2 \r\n", "-> /dev/null"},
+        {{"accept", "2", "1"}, "file", "stays /dev/null (Null adapter) |<none>ports/com2 is a file" + IN_THE_WAY, "file"},
+        {{"accept", "3", "2"}, "none", "accepted /dev/ttyS2 (default) | 3 \r\n", "none"},  // ports/com3 was linked by hand
     };
-    for (const auto& [n, texts] : cases) {
-      QStringList got;
-      for (const port_links::ListEntry& e : port_links::DEVICE_LIST(n, ports, denied)) got << e.text;
-      QCOMPARE(got, texts);
-    }
-    const std::vector<port_links::ListEntry> list = port_links::DEVICE_LIST(1, ports, denied);
-    QCOMPARE(list[1].device, ports[0].by_id);  // an adapter is linked by its stable name
-  }
-
-  void accept_links_the_pick_or_stays_to_correct_it() {
-    Folder f;
-    MsgCapture msgs;
-    velta w;
-    quale_com chooser;
-    chooser.SHOW_DEVICES({{"/dev/null", "Null adapter", "", "", ""}});
-    const auto accept = [&](const QString& number, int pick) {
-      myVar::port_accepted = false;
-      chooser.com_port->setText(number);
-      chooser.device_list->setCurrentIndex(pick < 0 ? chooser.device_list->count() + pick : pick);
-      QTest::mouseClick(chooser.continue_button, Qt::LeftButton);
-    };
-    accept("2", 1);
-    QVERIFY(myVar::port_accepted);
-    QCOMPARE(f.state("ports/com2"), QStringLiteral("-> /dev/null"));
-    QCOMPARE(settings_file(), QByteArray(" 2 \r\n"));
-    f.put("ports/com5", "file");
-    accept("5", 1);
-    QVERIFY(!myVar::port_accepted);
-    QCOMPARE(msgs.texts().size(), 1);
-    QVERIFY(msgs.texts()[0].startsWith("ports/com5 is a file"));
-    QCOMPARE(f.state("ports/com5"), QStringLiteral("file"));
-    QCOMPARE(settings_file(), QByteArray(" 2 \r\n"));
-    // The pick stays while the number is corrected; "(default)" takes the link away.
-    chooser.com_port->setText("3");
-    QCOMPARE(chooser.device_picked().device, QStringLiteral("/dev/null"));
-    accept("3", -1);
-    QVERIFY(myVar::port_accepted);
-    QCOMPARE(f.state("ports/com3"), QStringLiteral("none"));
-    QCOMPARE(settings_file(), QByteArray(" 3 \r\n"));
-  }
-
-  void command_line() {
-    // Arguments, what stood at ports/com2, exit status, printed, what stands there after.
-    const struct { QStringList args; const char* before; int status; const char *printed, *after; } cases[] = {
-        {{"--help"}, "none", 0, "--link-port N DEVICE", "none"},
-        {{"--list-ports"}, "-> /dev/null", 0, "2 -> /dev/null\n3 -> /dev/null\n", "-> /dev/null"},
-        {{"--link-port", "2", "/dev/null"}, "none", 0, "ports/com2 -> /dev/null", "-> /dev/null"},
-        {{"--link-port", "0", "/dev/null"}, "none", 2, "", "none"},
-        {{"--link-port", "2", "/dev/null"}, "file", 2, "", "file"},
-        {{"--link-port", "2"}, "none", 2, "", "none"},
-        {{"--list-ports", "--frobnicate"}, "none", 2, "", "none"},
-        {{"--tracking-server", "4533", "--help"}, "none", 0, "--tracking-server [HOST:]PORT", "none"},
-    };
-    // No display of any kind: an option that touched one would fail here.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+    static const QRegularExpression device_line("^[^\n]*\t[^\n]*\n", QRegularExpression::MultilineOption);
     for (const auto& c : cases) {
       Folder f;
-      f.put("ports/com2", c.before);
-      QProcess velta;
-      velta.setProcessEnvironment(env);
-      velta.start(VELTA_PATH, c.args);
-      QVERIFY(velta.waitForFinished(20000));
-      const QString tag = c.args.join(' ') + ": ";
-      const QString out = velta.readAllStandardOutput(), err = velta.readAllStandardError();
-      QCOMPARE(tag + QString::number(velta.exitCode()), tag + QString::number(c.status));
-      QVERIFY2(out.contains(c.printed), qPrintable(tag + out));
-      if (c.status) QVERIFY2(out.isEmpty() && err.count('\n') == 1 && err.startsWith("velta: "), qPrintable(tag + err));
-      QCOMPARE(tag + f.state("ports/com2"), tag + c.after);
+      const int n = c.args.value(1).toInt();
+      const QString entry = QStringLiteral("ports/com%1").arg(n > 0 && n < 1000 ? n : 2), tag = c.args.join(' ') + ": ";
+      f.put(entry, c.before);
+      QString got;
+      if (c.args[0] == "link") got = port_links::LINK_PORT(n, c.args[2], f.dir.filePath("by-id"));
+      if (c.args[0] == "unlink") got = port_links::UNLINK_PORT(n);
+      if (c.args[0] == "list") {
+        for (int k : {1, 3, 4, 5, 255, 0})
+          for (const port_links::ListEntry& e : port_links::DEVICE_LIST(k, ports, denied)) got += e.text + "\n";
+        got += port_links::DEVICE_LIST(1, ports, denied)[1].device;
+      }
+      if (c.args[0] == "accept") {
+        MsgCapture msgs;
+        velta w;
+        quale_com chooser;
+        chooser.SHOW_DEVICES({{"/dev/null", "Null adapter", "", "", ""}});
+        chooser.com_port->setText(c.args.value(3, c.args[1])), chooser.device_list->setCurrentIndex(c.args[2].toInt());
+        chooser.com_port->setText(c.args[1]), myVar::port_accepted = false;
+        QTest::mouseClick(chooser.continue_button, Qt::LeftButton);
+        got = QString(myVar::port_accepted ? "accepted " : "stays ") + chooser.device_list->currentText() + " |" +
+              settings_file() + msgs.texts().join('|');
+      }
+      if (c.args[0].startsWith("--")) {
+        QProcess velta;
+        velta.setProcessEnvironment(env), velta.start(VELTA_PATH, c.args);
+        QVERIFY(velta.waitForFinished(20000));
+        got = QString::number(velta.exitCode()) + " " + QString(velta.readAllStandardOutput()).remove(device_line) +
+              velta.readAllStandardError();
+        if (c.args.contains("--help")) got.truncate(c.printed.size());
+      }
+      const QStringList hidden = QDir("ports").entryList({".*"}, QDir::Hidden | QDir::System | QDir::Files);  // half-made
+      QCOMPARE(tag + got + " | " + f.state(entry) + hidden.join(' '), tag + c.printed + " | " + c.after);
     }
   }
 };
