@@ -119,6 +119,7 @@ class TestTracking : public QObject {
     std::vector<std::unique_ptr<QTcpSocket>> more(8);
     for (auto& m : more)
       m = std::make_unique<QTcpSocket>(), m->connectToHost("127.0.0.1", b.port()), m->waitForConnected(3000);
+    QTRY_COMPARE(b.status(), "Tracking: 127.0.0.1:PORT, 8 clients");  // the ninth closed
     b.setReplyPeriod(300), b.sim().fault("silence");
     QStringList lit;  // enabled, or out of the button face
     later(100, [&] {
@@ -154,8 +155,8 @@ class TestTracking : public QObject {
   void a_pass_replayed() {
     Served b;
     b.sim().set("position", "100"), b.sim().set("speed", "30");
-    QElapsedTimer pass;
-    const auto target = [&pass] { return 100 + 100.0 * std::min<qint64>(pass.elapsed(), PASS_MS) / PASS_MS; };
+    const QDeadlineTimer end(PASS_MS);
+    const auto target = [&end] { return 100 + 100.0 * (PASS_MS - end.remainingTime()) / PASS_MS; };
     using T = Tracker;
     const auto P = [](const T& t) { return QString("P %1 0.00").arg(t.target(), 0, 'f', 2); };
     const auto p = [](const T&) { return QString("p"); };
@@ -167,7 +168,6 @@ class TestTracking : public QObject {
         {"SatDump", 1000, {{0, p}, {0, [P, s = QString()](const T& t) mutable { return P(t) == s ? "" : s = P(t); }}}},
         {"Look4Sat", 1000, {{0, P}}},
     };
-    pass.start();
     std::vector<std::unique_ptr<Tracker>> trackers;
     for (const T::Habit& h : habits)
       trackers.emplace_back(new Tracker(h, b.port(), target)), trackers.back()->start(250 * int(trackers.size()));
