@@ -1,17 +1,9 @@
-// A technician who clicks at random: the whole program against a controller
-// whose faults come and go (replies cut, silent, or arriving a character at a
-// time just inside or just past the reply time-out), a few hundred random
-// actions (every button of the main and the calibration window, START...
-// often, typing, answers to every message box, pauses), exchanges nesting as
-// they will, in every third run a tracker sending requests meanwhile. Then
-// the sequences that once left buttons locked for good, replayed step by
-// step. Afterwards every exchange has ended within a few reply periods and
-// given its buttons back, no stop button outlived the exchange that disabled
-// it, and closing the window ends the program.
-//
-// SOAK_SEEDS (comma-separated) and SOAK_ACTIONS choose the random runs; a
-// failing run prints its seed and the actions it took (scripts/soak.sh --seed
-// S replays it).
+// A technician who clicks at random on a controller whose faults come and go,
+// exchanges nesting as they will, a tracker asking meanwhile in every third
+// run; then the sequences that once left buttons locked, replayed. After each,
+// every exchange has ended and given its buttons back, and closing the window
+// ends the program. SOAK_SEEDS and SOAK_ACTIONS choose the random runs; a
+// failing run prints its seed and its actions (scripts/soak.sh --seed S).
 #include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QTest>
@@ -62,8 +54,7 @@ struct Run {
   void fail(const QString& why) { failure = failure.isEmpty() ? why : failure; }
   void later(int ms, void (Run::*f)()) { QTimer::singleShot(ms, &velta_form(), [this, f] { (this->*f)(); }); }
 
-  // Message boxes are modal: while one is open the technician only reads it,
-  // then answers after a moment; the program's timers and the port go on.
+  // While a box is open the technician only reads it; timers and port go on.
   QMessageBox::StandardButton answer(const ui::MsgBoxRequest& r) {
     const auto button = !(r.buttons & QMessageBox::Yes) ? QMessageBox::Ok : pick(2) ? QMessageBox::Yes : QMessageBox::No;
     note(QString("box \"%1\" -> %2").arg(r.text.left(60)).arg(button == QMessageBox::No ? "No" : "OK/Yes"));
@@ -73,9 +64,8 @@ struct Run {
     return button;
   }
 
-  // A click runs its handler to its end, nested in whatever waits; a stop
-  // that was usable must be usable again then, unless the go-to's lock or its
-  // own outer exchange still holds it.
+  // A stop that was usable is usable again after its click, unless the
+  // go-to's lock or its own outer exchange still holds it.
   void click(QPushButton* b) {
     const QString name = b->objectName();
     const bool usable = b->isEnabled();
@@ -102,8 +92,7 @@ struct Run {
     box->setText(what.section('=', 1));
   }
 
-  // One action; the next is planned first, so it runs nested inside
-  // whatever this one waits for.
+  // The next action is planned first, so it runs nested in what this one waits for.
   void act() {
     if (!velta_exists() || closed_at >= 0) return;
     if (box_open) return later(10, &Run::act);
@@ -147,10 +136,8 @@ struct Run {
     later(100 + pick(200), &Run::request);
   }
 
-  // The busy phase is over: the faults go, the tracker stops; every exchange
-  // must end within a few reply periods and give its buttons back, a monitor
-  // that runs included; then the monitor is stopped, and closing the window
-  // must end the program.
+  // The faults go, the tracker stops; every exchange must end within a few
+  // reply periods; then the monitor is stopped and the window closed.
   void finish() {
     note("finish");
     sim.control("fault clear");
@@ -174,8 +161,7 @@ struct Run {
     if (!w.close()) fail("closing the window was refused");
   }
 
-  // The program, from its entry point: the chooser's port accepted, then the
-  // actions once the window is up; a session that never ends is fatal.
+  // The program from its entry point: the chooser accepted, then the actions.
   void watch() {
     if (quale_com* c = quale_com_form(); c && c->isVisible()) {
       velta_form().Timer1->setInterval(PERIOD_MS);
@@ -203,10 +189,8 @@ void drive(Run& run) {
   watchdog.stop();
   ui::set_msgbox_hook(nullptr);
   QDir::setCurrent(old);
-  // The program ended once the last exchange did: generously bounded for a loaded machine.
   if (run.closed_at < 0) run.fail("the window was never closed");
   else if (run.clock.elapsed() - run.closed_at > 20 * PERIOD_MS) run.fail("the program outlived its window");
-  // The whole run, should it fail (a test message would be cut short).
   if (!run.failure.isEmpty())
     std::fprintf(stderr, "seed %u: %s\n%s\n", run.seed, qPrintable(run.failure), qPrintable(run.log.join('\n')));
   QVERIFY2(run.failure.isEmpty() && status == 0 && !velta_exists(), qPrintable(run.failure));
@@ -228,10 +212,7 @@ class TestSoak : public QObject {
     drive(run);
   }
 
-  // Clicks while a reply comes one character at a time (just inside or just
-  // past the reply period) or not at all: the monitor started inside a stop,
-  // inside a silent cmd M, inside the closing S of a monitor that ended by
-  // itself, and a tracker polling while cmd ? waits inside M.
+  // Clicks while a reply comes slowly or not at all.
   void replayed_sequences_data() {
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<bool>("tracker");
