@@ -1,7 +1,6 @@
 // The short commands beyond the fault matrix: what each shows, tells and refuses, the button lock, what each only
 // sends while the monitor runs, the stops while a reply is awaited.
 #include <QTest>
-#include <numeric>
 
 #include "monitor/locking.h"
 #include "protocol/tune_cmd.h"
@@ -20,51 +19,46 @@ class TestCommands : public QObject {
   // What each command shows, tells and ends with, by reply (character 0 is STX, 1-4 the header); a go-to after a
   // CORRECT no later result may leave behind.
   void replies() {
-    const struct { QString command; QStringList controls; const char* messages; const char* shown; } cases[] = {
+    const struct { QString command; QStringList controls; QString messages, shown; } cases[] = {
         {"?", {"fault replace=9:X", "fault replace=10:A"},
          "? cmd, <data>(R or B) invalid, received:X|? cmd, <return> invalid, received ASC:65", "45°|???"},
         {"?", {"fault cut=5"}, "cmd ?, Communication timeout on <position>", "???|???"},
         {"?", {"fault cut=10"}, "cmd ?, Communication timeout on <return>", "45°|READY"},
         {"S", {"fault cut=6"}, "cmd S, Communication timeout on <return>", "failed"},
         {"M", {"fault replace=5:X"}, "Expected 'R', received 'X'", ""},
-        {"G", {"fault replace=5:E", "fault replace=6:Q"}, "", "WRONG r"},
-        {"G", {"fault replace=5:B", "fault replace=6:A"}, "<Return> invalid, received ASC:65", "B -"},
-        {"G", {"fault cut=5"}, "cmd G: communication timeout on <result>", " -"},
+        {"G45", {"fault replace=5:E", "fault replace=6:Q"}, "", "WRONG r"},
+        {"G45", {"fault replace=5:B", "fault replace=6:A"}, "<Return> invalid, received ASC:65", "B -"},
+        {"G45", {"fault cut=5"}, "cmd G: communication timeout on <result>", " -"},
         {"G977", {"fault replace=5:E"}, "Format Error on Fast-Stop command", "failed"},
         {"G999", {"fault replace=5:X"}, "Unknow reply from Fast-Stop command:X", "failed"},
         {"G999", {"fault cut=5"}, "cmd G999: communication timeout on <result>", "failed"}};
     for (const auto& [command, controls, messages, shown] : cases) {
       Bench b({"--set", "position=45"});
-      b.setReplyPeriod(500);
       velta& w = b.w();
-      if (command == "G") w.go_to_angle->setText("45"), click(w.execute);
-      b.apply(controls);
-      b.msgs().clear(), b.sim().received();
+      if (command == "G45") w.go_to_angle->setText("45"), click(w.execute);
+      b.setReplyPeriod(500), b.apply(controls), b.msgs().clear(), b.sim().received();
       QString got;
       if (command == "?") click(w.command_qm), got = w.fast_pos->text() + "|" + w.fast_status->text();
       if (command == "S") got = ended(CMD_S());
       if (command == "M") click(w.command_c);
-      if (command == "G") click(w.execute), got = w.goto_replay->text() + " " + paint(w.goto_replay);
+      if (command == "G45") click(w.execute), got = w.goto_replay->text() + " " + paint(w.goto_replay);
       if (command.startsWith("G9")) got = ended((command == "G977" ? CMD_SOFT_STOP() : CMD_FAST_STOP()) != Outcome::done);
-      QCOMPARE(controls.join(' ') + ": " + b.msgs().texts().join('|') + " / " + got,
-               controls.join(' ') + ": " + messages + " / " + shown);
-      QCOMPARE(b.sim().received(), frame(command.at(0).toLatin1(), command == "G" ? "45" : command.mid(1).toLatin1()));
+      QCOMPARE(b.msgs().texts().join('|') + " / " + got + " / " + b.sim().received(),
+               messages + " / " + shown + " / " + frame(command[0].toLatin1(), command.mid(1).toLatin1()));
       VERIFY_ENDED(w);
     }
   }
 
-  // The go-to sends 0 to 359, K and F a whole number, as typed without blanks; anything else is refused (a go-to's
-  // box painted red). A box is red outside its range while typed.
+  // The go-to sends 0 to 359, K and F a whole number, as typed without blanks; else refused, a go-to's box red. A box
+  // is red outside its range while typed (painted, as typed and after the click: "-" the window's colour, "r" red).
   void entries_and_what_is_sent_while_the_monitor_runs() {
     Bench b({"--set", "absolute=1"});
     velta& w = b.w();
-    w.calib_Click();
-    CALIBRATION& cal = *calibration_form();
+    CALIBRATION& cal = (w.calib_Click(), *calibration_form());
     const std::tuple<QLineEdit*, QPushButton*, QString> entry[] = {
         {cal.calib_angle, cal.calib, "cmd K not sent: the calibration angle must be a whole number, received:"},
         {cal.cal_factor, cal.write_factor, "cmd F not sent: the calibration factor must be a whole number, received:"},
         {w.go_to_angle, w.execute, "cmd G not sent: the angle must be a whole number from 0 to 359, received:"}};
-    // Painted while typed and after the click: "-" the window's colour, "r" red.
     const struct { int entry; const char* typed; const char* painted; QByteArray sent; } cases[] = {
         {0, "9", "rr", frame('K', "9")}, {0, " 10 ", "--", frame('K', "10")}, {0, "500", "--", frame('K', "500")},
         {0, "501", "rr", frame('K', "501")}, {0, "-5", "rr", frame('K', "-5")}, {0, "9x", "rr", ""},
@@ -74,8 +68,7 @@ class TestCommands : public QObject {
         {2, "90.5", "-r", ""}, {2, "359", "--", frame('G', "359")}};
     for (const auto& c : cases) {
       const auto& [box, button, refused] = entry[c.entry];
-      box->setText(c.typed);
-      QString got = paint(box);
+      QString got = (box->setText(c.typed), paint(box));
       b.msgs().clear(), click(button);
       got += paint(box) + " / " + b.msgs().texts().join('|') + " / " + b.sim().received();
       QCOMPARE(got, c.painted + (" / " + (c.sent.isEmpty() ? refused + QString(c.typed).trimmed() : "")) + " / " + c.sent);
@@ -86,18 +79,15 @@ class TestCommands : public QObject {
     cal.calib_angle->setText(" 90 "), cal.cal_factor->setText(" 2500 ");
     const QByteArray sent = sent_with_monitor_running(b, [&] {
       for (QPushButton* p : {w.command_qm, w.command_s, w.command_c, w.command_v, w.read_info, w.execute, w.soft_stop,
-                             w.fast_stop, cal.calib360, cal.calib_def, cal.calib, cal.write_factor})
-        click(p);
-      b.msgs().answer(QMessageBox::Yes);
-      w.write_mode_Click();
+                             w.fast_stop, cal.calib360, cal.calib_def, cal.calib, cal.write_factor}) click(p);
+      b.msgs().answer(QMessageBox::Yes), w.write_mode_Click();
     });
-    QCOMPARE(sent, frame('?') + frame('S') + frame('M') + frame('V') + frame('L') + frame('G', "359") + frame('G', "977") +
-                       frame('G', "999") + frame('C') + frame('c') + frame('K', "90") + frame('F', "2500"));
+    QCOMPARE(sent + "|" + w.fast_pos->text() + w.firm_version->text() + w.curr_pos->text() + w.goto_replay->text(),
+             frame('?') + frame('S') + frame('M') + frame('V') + frame('L') + frame('G', "359") + frame('G', "977") +
+                 frame('G', "999") + frame('C') + frame('c') + frame('K', "90") + frame('F', "2500") + "|----");
     QCOMPARE(b.msgs().texts(), QStringList({"THIS COMMAND OVERWRITES THE CBOX SETTINGS!!! ARE YOU SURE?",
                                             "Monitor is ACTIVE, cmd W not allowed!"}));
-    QCOMPARE(w.fast_pos->text() + w.firm_version->text() + w.curr_pos->text() + w.goto_replay->text(), "----");
-    w.calib_Click();
-    QCOMPARE(calibration_form()->cal_factor->text(), QString(" 2500 "));
+    QCOMPARE((w.calib_Click(), calibration_form()->cal_factor->text()), QString(" 2500 "));
     cal.close();
     QTRY_VERIFY(!calibration_form());
     w.calib_Click();
@@ -112,20 +102,16 @@ class TestCommands : public QObject {
     QByteArray on_wire_meanwhile;
     later(300, [&] { later(60, [&] { on_wire_meanwhile = b.sim().received(); }), click(w.soft_stop); });
     click(w.read_info);
-    QCOMPARE(on_wire_meanwhile, frame('L') + frame('G', "977"));
-    QCOMPARE(b.msgs().texts(), QStringList{"cmd L ended: cmd G777 was sent while it waited for its reply. The "
-                                           "PARAMETERS READ boxes show nothing of its reply."});
+    QCOMPARE(on_wire_meanwhile + " / " + b.msgs().texts().join('|'), frame('L') + frame('G', "977") + " / cmd L ended: cmd "
+             "G777 was sent while it waited for its reply. The PARAMETERS READ boxes show nothing of its reply.");
     for (QLineEdit* box : w.info_read->findChildren<QLineEdit*>()) QCOMPARE(box->text(), box->property("design_text").toString());
     QVERIFY(ui::FORECOLOR(w.dipsw) == colours::RED() && ui::FORECOLOR(w.label_dipsw) == colours::RED());
     VERIFY_ENDED(w);
-    click(w.read_info);
-    QCOMPARE(w.read_lower_limit->text(), QString("12°"));
+    QCOMPARE((b.msgs().clear(), click(w.read_info), w.read_lower_limit->text()), QString("12°"));
     // A stop while the version's field is read (a pass after it is all in): the version tells its field was lost.
-    b.msgs().clear();
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&, seen = false]() mutable {
-      if (seen) poll.stop(), click(w.fast_stop);
-      seen = MSComm1()->portOpen() && MSComm1()->inBufferCount() >= 5;
+      if (std::exchange(seen, MSComm1()->portOpen() && MSComm1()->inBufferCount() >= 5)) poll.stop(), click(w.fast_stop);
     });
     later(500, [&] { poll.start(0); });  // the header is in and read by then
     const QString ended_v = ended(CMD_VERSION());
@@ -133,13 +119,11 @@ class TestCommands : public QObject {
              "failed / GET_NUM05NT() Communication timeout! / ???.??");
     VERIFY_ENDED(w);
     // While a reply is awaited, the command's own button is locked, the seven for a go-to, START... for any exchange.
-    b.setReplyPeriod(300);
-    b.apply({"fault silence"});
-    w.go_to_angle->setText("45");
+    b.setReplyPeriod(300), b.apply({"fault silence"}), w.go_to_angle->setText("45");
     const QList<QPushButton*> nine = {w.write_mode, w.read_info, w.execute, w.cmd_monitor, w.fast_stop, w.soft_stop,
                                       w.command_s, w.command_qm, w.command_c};
-    auto state = [&] { return std::accumulate(nine.begin(), nine.end(), QString(), [](QString s, QPushButton* p) {
-      return s + (p->isEnabled() ? " " : " off ") + ui::BACKCOLOR(p).name(); }); };
+    auto state = [&] { QString s; for (QPushButton* p : nine) s += (p->isEnabled() ? " " : " off ") + ui::BACKCOLOR(p).name();
+                       return s; };
     const QString idle = " #80ff80 #80ff80 #80ff80 #80ff80 #ffc080 #ffc080 #c0c0ff #ffc0ff #c0ffff";
     const std::pair<QPushButton*, const char*> locks[] = {
         {w.command_qm, " #80ff80 #80ff80 #80ff80 off #efefef #ffc080 #ffc080 #c0c0ff off #ffc0ff #c0ffff"},
@@ -150,15 +134,11 @@ class TestCommands : public QObject {
         {w.execute, " off #efefef off #efefef off #efefef off #efefef off #efefef off #efefef off #efefef #ffc0ff #c0ffff"}};
     for (auto [button, during] : locks) {
       QString seen_then;
-      later(100, [&] { seen_then = state(); });
-      click(button);
+      later(100, [&] { seen_then = state(); }), click(button);
       QCOMPARE(button->objectName() + seen_then + " /" + state(), button->objectName() + during + " /" + idle);
       VERIFY_ENDED(w);
     }
-    w.cmd_monitor->setText("START");  // anything but exactly "START..." counts as running
-    DISABLE_ALL();
-    DISABLE_ALL();
-    ENABLE_ALL();
+    w.cmd_monitor->setText("START"), DISABLE_ALL(), DISABLE_ALL(), ENABLE_ALL();  // "START": not "START...", so running
     QCOMPARE(state(), " off #efefef #80ff80 #80ff80 #ff0000 #ffc080 #ffc080 #c0c0ff #ffc0ff #c0ffff");
   }
 };

@@ -13,31 +13,6 @@
 
 namespace {
 const QString IN_THE_WAY = ", not a link to a device: nothing was changed (move it away first).";
-
-// A scratch settings folder, entered: a folder of stable names holding one for /dev/zero;
-// ports/com3 linked by hand, com4 to nothing, com5 a file, com07, which no number opens.
-struct Folder {
-  QTemporaryDir dir;
-  QString old = QDir::currentPath();
-  Folder() {
-    QDir::setCurrent(dir.path());
-    QDir().mkpath("ports"), QDir().mkpath("by-id"), QFile::link("/dev/zero", "by-id/usb-Maker_Adapter_X1-if00-port0");
-    QFile::link("/dev/null", "ports/com3"), QFile::link("/dev/null", "ports/com07"), QFile::link("/nowhere", "ports/com4");
-    QFile("ports/com5").open(QIODevice::WriteOnly);
-  }
-  ~Folder() { QDir::setCurrent(old); }
-  // What stands at `entry`, with the settings folder written as "DIR".
-  QString state(const QString& entry) const {
-    const QFileInfo info(entry);
-    if (info.isSymLink()) return "-> " + info.symLinkTarget().replace(dir.path(), "DIR");
-    return info.isDir() ? "folder" : info.isFile() ? "file" : "none";
-  }
-  void put(const QString& entry, const QString& what) const {
-    if (what == "file") QFile(entry).open(QIODevice::WriteOnly);
-    if (what == "folder") QDir().mkpath(entry);
-    if (what.startsWith("-> ")) QFile::link(what.mid(3), entry);
-  }
-};
 }  // namespace
 
 class TestPorts : public QObject {
@@ -83,13 +58,20 @@ class TestPorts : public QObject {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
     static const QRegularExpression device_line("^[^\n]*\t[^\n]*\n", QRegularExpression::MultilineOption);
+    const QString old = QDir::currentPath();
     for (const auto& c : cases) {
-      Folder f;
+      // A scratch settings folder, entered: a folder of stable names holding one for /dev/zero; ports/com3 linked by
+      // hand, com4 to nothing, com5 a file, com07, which no number opens.
+      QTemporaryDir dir;
+      QDir::setCurrent(dir.path());
+      QDir().mkpath("ports"), QDir().mkpath("by-id"), QFile::link("/dev/zero", "by-id/usb-Maker_Adapter_X1-if00-port0");
+      QFile::link("/dev/null", "ports/com3"), QFile::link("/dev/null", "ports/com07"), QFile::link("/nowhere", "ports/com4");
+      QFile("ports/com5").open(QIODevice::WriteOnly);
       const int n = c.args.value(1).toInt();
       const QString entry = QStringLiteral("ports/com%1").arg(n > 0 && n < 1000 ? n : 2), tag = c.args.join(' ') + ": ";
-      f.put(entry, c.before);
-      QString got;
-      if (c.args[0] == "link") got = port_links::LINK_PORT(n, c.args[2], f.dir.filePath("by-id"));
+      if (const QString b = c.before; b == "file") QFile(entry).open(QIODevice::WriteOnly);
+      else if (b == "folder") QDir().mkpath(entry); else if (b.startsWith("-> ")) QFile::link(b.mid(3), entry);
+      QString got = c.args[0] == "link" ? port_links::LINK_PORT(n, c.args[2], dir.filePath("by-id")) : "";
       if (c.args[0] == "unlink") got = port_links::UNLINK_PORT(n);
       if (c.args[0] == "list") {
         for (int k : {1, 3, 4, 5, 255, 0})
@@ -115,8 +97,13 @@ class TestPorts : public QObject {
               velta.readAllStandardError();
         if (c.args.contains("--help")) got.truncate(c.printed.size());
       }
-      const QStringList hidden = QDir("ports").entryList({".*"}, QDir::Hidden | QDir::System | QDir::Files);  // half-made
-      QCOMPARE(tag + got + " | " + f.state(entry) + hidden.join(' '), tag + c.printed + " | " + c.after);
+      // What stands at the entry after, with the settings folder written as "DIR"; no half-made hidden file beside it.
+      const QFileInfo info(entry);
+      got += " | " + (info.isSymLink() ? "-> " + info.symLinkTarget().replace(dir.path(), "DIR") : info.isDir() ? "folder"
+                      : info.isFile() ? "file" : "none");
+      got += QDir("ports").entryList({".*"}, QDir::Hidden | QDir::System | QDir::Files).join(' ');
+      QCOMPARE(tag + got, tag + c.printed + " | " + c.after);
+      QDir::setCurrent(old);
     }
   }
 };
