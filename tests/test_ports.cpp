@@ -9,6 +9,7 @@
 #include "app/myVar.h"
 #include "serial/port_links.h"
 #include "tests/harness/bench.h"
+#include "tests/harness/design.h"
 #include "ui/quale_com.h"
 
 namespace {
@@ -95,7 +96,7 @@ class TestPorts : public QObject {
         QVERIFY(velta.waitForFinished(20000));
         got = QString::number(velta.exitCode()) + " " + QString(velta.readAllStandardOutput()).remove(device_line) +
               velta.readAllStandardError();
-        if (c.args.contains("--help")) got.truncate(c.printed.size());
+        if (c.args.contains("--help")) CHECK_SNAPSHOT(got.mid(2).split('\n'), "help"), got.truncate(c.printed.size());
       }
       // What stands at the entry after, with the settings folder written as "DIR"; no half-made hidden file beside it.
       const QFileInfo info(entry);
