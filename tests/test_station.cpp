@@ -14,50 +14,45 @@
 
 namespace {
 // The program started in `dir` as the system starts a station: no display of any kind.
-void without_display(QProcess& p, const QString& dir) {
+void start_without_display(QProcess& p, const QString& dir, const QStringList& args) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
-  p.setProcessEnvironment(env), p.setWorkingDirectory(dir);
+  p.setProcessEnvironment(env), p.setWorkingDirectory(dir), p.start(VELTA_PATH, args);
 }
 
-// The program as a station in the simulator's folder (entered), serving on a free TCP port of the loopback, and a
-// tracker on it once it listens.
+// A station in the simulator's folder (entered), serving on a free port of the loopback; a tracker on it once it listens.
 struct Station {
   SimProcess& sim;
   quint16 port = [] { QTcpServer s; return s.listen(QHostAddress::LocalHost, 0), s.serverPort(); }();
+  QString at = QString("127.0.0.1:%1").arg(port);
   QProcess p;
   QString log;
   QTcpSocket client;
   QString client_at;  // the client's own address, kept once it is gone
 
   Station(SimProcess& s, const QStringList& args) : sim(s) {
-    QDir::setCurrent(sim.dir());
-    without_display(p, sim.dir());
-    p.setReadChannel(QProcess::StandardError);
-    p.start(VELTA_PATH, QStringList{"--headless", "--tracking-server", QString("127.0.0.1:%1").arg(port)} + args);
+    QDir::setCurrent(sim.dir()), p.setReadChannel(QProcess::StandardError);
+    start_without_display(p, sim.dir(), QStringList{"--headless", "--tracking-server", at} + args);
     if (logged("listening on")) client.connectToHost(QHostAddress::LocalHost, port), client.waitForConnected(3000);
     client_at = QString("127.0.0.1:%1").arg(client.localPort());
   }
   ~Station() { p.kill(), p.waitForFinished(5000); }
-  // Waits until the log holds `text`.
   bool logged(const QString& text) {
     for (QDeadlineTimer end(10000); !log.contains(text) && !end.hasExpired(); log += p.readAllStandardError())
       p.waitForReadyRead(50);
     return log.contains(text);
   }
-  // Once the signals have been sent, each once the one before is logged: the log's lines without their time stamps,
-  // the addresses and the device that change from run to run named CLIENT, SERVER and PTY; then the exit status.
+  // After the signals, each once the one before is logged: the log's lines without their time stamps, the addresses
+  // and the device that change from run to run named CLIENT, SERVER and PTY; then the exit status.
   QStringList stop(const std::vector<int>& numbers) {
     for (int number : numbers) ::kill(static_cast<pid_t>(p.processId()), number), logged("stopping on");
     const bool ended = p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit;
     static const QRegularExpression stamp(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}(Z|[+-]\d\d:\d\d) )");
+    log.append(p.readAllStandardError()).replace(client_at, "CLIENT").replace(at, "SERVER").replace(sim.ptyPath(), "PTY");
     QStringList out;
-    for (QString line : (log + p.readAllStandardError()).split('\n', Qt::SkipEmptyParts)) {
-      const QRegularExpressionMatch m = stamp.match(line);
-      line = m.hasMatch() ? line.mid(m.capturedLength()) : "no time stamp: " + line;
-      out << line.replace(client_at, "CLIENT").replace("127.0.0.1:" + QString::number(port), "SERVER");
-    }
-    return out.replaceInStrings(sim.ptyPath(), "PTY") << (ended ? QString("exit %1").arg(p.exitCode()) : "no end");
+    for (const QString& line : log.split('\n', Qt::SkipEmptyParts))
+      out << (line.contains(stamp) ? QString(line).remove(stamp) : "no time stamp: " + line);
+    return out << (ended ? QString("exit %1").arg(p.exitCode()) : "no end");
   }
 };
 }  // namespace
@@ -69,18 +64,15 @@ class TestStation : public QObject {
 
   // Started without its adapter: the start-up's failure logged as the box would show it, the server listening all
   // the same. Then each fault answered with its code while it lasts and the first request after it served, without
-  // a restart; K to the preset named Park; with --verbose every request and its answer logged.
+  // a restart (each step followed by p); K to the preset named Park; with --verbose every request and its answer logged.
   void serves_through_faults() {
     SimProcess sim;
-    sim.set("position", "123"), sim.set("speed", "0");
-    QDir::setCurrent(sim.dir());
-    put_settings_file(" 7 \r\n");
+    sim.set("position", "123"), sim.set("speed", "0"), QDir::setCurrent(sim.dir()), put_settings_file(" 7 \r\n");
     QVERIFY(set_file::WRITE_WHOLE("presets.json", R"([null, {"name": "PARK ", "azimuth": 180}, null, null, null, null,
                                                      null, null])").isEmpty());
     QFile::remove("ports/com1"), QFile::link("/nowhere", "ports/com1");  // the adapter missing
     Station s(sim, {"--port", "1", "--verbose"});
     std::unique_ptr<SerialComm> held;
-    // Each followed by p; the log shows the answers.
     for (const QString step : {"unplugged", "plug", "fault replace=1:27 once", "fault silence", "fault clear", "hold",
                                "release", "fault hangup", "fault clear"}) {
       if (step == "hold" || step == "release") held = step == "hold" ? hold_port(1) : nullptr;
@@ -93,21 +85,16 @@ class TestStation : public QObject {
     QCOMPARE(sim.received(), frame('G', "200") + frame('G', "977") + frame('G', "180").repeated(2));
     s.client.close();
     QVERIFY(s.logged("left"));
-    const QString served = "client CLIENT: p -> 123.000000 / 0.000000";
-    QCOMPARE(s.stop({SIGTERM}) << settings_file(),
-             (QStringList{"ERROR OPENING COM PORT # 1", "listening on SERVER, port 1 -> /nowhere (missing)",
-                          "ERROR OPENING COM PORT # 1", "client CLIENT connected",
-                          "client CLIENT: p -> RPRT -6 (ERROR OPENING COM PORT # 1)", served,
-                          "client CLIENT: p -> RPRT -8 (? cmd, <Identifier> invalid, received:?)",
-                          "client CLIENT: p -> RPRT -5 (cmd ?, Communication timeout on <header>)", served,
-                          "client CLIENT: p -> RPRT -6 (ERROR OPENING COM PORT # 1 The port is in use by another "
-                          "program (or another copy of this tool).)", served,
-                          "client CLIENT: p -> RPRT -6 (COM PORT # 1 LOST: the serial device hung up or was "
-                          "unplugged!)", served, "client CLIENT: P 200 0 -> RPRT 0", "client CLIENT: S -> RPRT 0",
-                          "client CLIENT: K -> RPRT 0", "client CLIENT: +\\park -> park: / RPRT 0",
-                          "client CLIENT: M 1 2 -> RPRT -4 (not available: the CBOX has no such command, or no preset "
-                          "is named Park)", "client CLIENT left", "stopping on SIGTERM: no new request is taken",
-                          "stopped", "exit 0", " 7 \r\n"}));
+    const QString e1 = "ERROR OPENING COM PORT # 1", c = "client CLIENT", p = c + ": p -> ", served = p + "123.000000 / 0.000000";
+    const QStringList expected{e1, "listening on SERVER, port 1 -> /nowhere (missing)", e1, c + " connected",
+        p + "RPRT -6 (" + e1 + ")", served, p + "RPRT -8 (? cmd, <Identifier> invalid, received:?)",
+        p + "RPRT -5 (cmd ?, Communication timeout on <header>)", served,
+        p + "RPRT -6 (" + e1 + " The port is in use by another program (or another copy of this tool).)", served,
+        p + "RPRT -6 (COM PORT # 1 LOST: the serial device hung up or was unplugged!)", served, c + ": P 200 0 -> RPRT 0",
+        c + ": S -> RPRT 0", c + ": K -> RPRT 0", c + ": +\\park -> park: / RPRT 0", c + ": M 1 2 -> RPRT -4 (not "
+        "available: the CBOX has no such command, or no preset is named Park)", c + " left", "stopping on SIGTERM: no new "
+        "request is taken", "stopped", "exit 0", " 7 \r\n"};
+    QCOMPARE(s.stop({SIGTERM}) << settings_file(), expected);
   }
 
   // Signals while the start-up's S waits for a silent controller and a tracker's request waits for its turn: the
@@ -116,13 +103,10 @@ class TestStation : public QObject {
   void stops_on_signals() {
     const struct { std::vector<int> numbers; QStringList end; } cases[] = {
         {{SIGTERM}, {"cmd S, Communication timeout on <header>", "stopped", "exit 0"}},
-        {{SIGTERM, SIGINT}, {"SIGINT again: stopped at once", "exit 1"}},
-    };
+        {{SIGTERM, SIGINT}, {"SIGINT again: stopped at once", "exit 1"}}};
     for (const auto& c : cases) {
       SimProcess sim;
-      sim.fault("silence");
-      QDir::setCurrent(sim.dir());
-      put_settings_file("1\n");
+      sim.fault("silence"), QDir::setCurrent(sim.dir()), put_settings_file("1\n");
       Station s(sim, {});
       s.client.write("_\nx\np\n"), s.client.waitForBytesWritten(3000);
       QVERIFY(s.logged(": x -> RPRT -1"));
@@ -156,15 +140,14 @@ class TestStation : public QObject {
     };
     for (const auto& c : cases) {
       QProcess velta;
-      without_display(velta, sim.dir());
-      velta.start(VELTA_PATH, c.args.split(' '));
+      start_without_display(velta, sim.dir(), c.args.split(' '));
       QVERIFY(velta.waitForFinished(20000));
-      const QString got = QString::number(velta.exitCode()) + " " + velta.readAllStandardError() +
-                          velta.readAllStandardOutput() + sim.received();
-      QCOMPARE(c.args + ": " + got, c.args + ": " + QString::number(c.status) + " velta: " + c.line + "\n");
+      QCOMPARE(c.args + ": " + QString::number(velta.exitCode()) + " " + velta.readAllStandardError() +
+                   velta.readAllStandardOutput() + sim.received(),
+               c.args + ": " + QString::number(c.status) + " velta: " + c.line + "\n");
     }
-    QCOMPARE(QDir(sim.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"ports"});
-    QCOMPARE(QFileInfo(sim.dir() + "/ports/com1").symLinkTarget(), sim.ptyPath());
+    QCOMPARE(QDir(sim.dir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                 << QFileInfo(sim.dir() + "/ports/com1").symLinkTarget(), (QStringList{"ports", sim.ptyPath()}));
   }
 
   void service_unit() {
@@ -179,8 +162,7 @@ class TestStation : public QObject {
     verify.start(analyze, {"verify", copy});
     QVERIFY(verify.waitForFinished(60000));
     const QString said = verify.readAllStandardOutput() + verify.readAllStandardError();
-    if (said.startsWith("Failed to initialize manager"))
-      QSKIP(qPrintable("systemd-analyze cannot run here: " + said.trimmed()));
+    if (said.startsWith("Failed to initialize manager")) QSKIP(qPrintable("systemd-analyze cannot run here: " + said));
     QCOMPARE(QString::number(verify.exitCode()) + " " + said, QString("0 "));
   }
 };
