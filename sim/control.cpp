@@ -64,6 +64,7 @@ using Word = std::string (*)(Controller& c, const std::string& rest, Flags flags
 std::string fault_word(Controller& c, const std::string& rest, Flags) {
   if (rest == "clear" || rest == "none") {
     c.faults.clear();
+    c.out.drop_pauses();
     return "ok";
   }
   std::string error;

@@ -26,6 +26,12 @@ class OutputQueue {
     items_.clear();
     pause_armed_ = false;
   }
+  // The pauses a fault put between the characters still queued go: what is
+  // on its way goes on at wire speed.
+  void drop_pauses() {
+    for (OutItem& item : items_) item.pause_ms = 0;
+    pause_armed_ = false;
+  }
   bool empty() const { return items_.empty(); }
   std::size_t size() const { return items_.size(); }
 

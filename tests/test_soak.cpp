@@ -231,6 +231,9 @@ class TestSoak : public QObject {
         "0 click cal calib", "60 click cal calib_def", "60 click soft_stop"} << true;
     QTest::newRow("START... while the closing S of a monitor a bad header ended waits") << QStringList{
         "0 click cmd_monitor", "500 fault delay=1:300 for=S", "0 send 0258412c3f0d", "100 click cmd_monitor"} << false;
+    QTest::newRow("a go-to's reply on its way slowly when the faults go") << QStringList{
+        "0 fault slow=370 for=G", "0 click cmd_monitor", "500 type go_to_angle=90", "0 click execute",
+        "50 click execute", "50 click execute"} << false;
   }
   void replayed_sequences() {
     QFETCH(QStringList, steps);
