@@ -144,6 +144,8 @@ class TestDial : public QObject {
         {"[null]", "it holds 1 entry instead of 8"},
         {array_of({"null", R"({"name": "Mast", "azimuth": 12.5})"}),
          "entry 2: its azimuth must be a whole number from 0 to 359, found: 12.5"},
+        {array_of({R"({"name": "Mast", "azimuth": -5})"}), "entry 1: its azimuth must be a whole number from 0 to 359, found: -5"},
+        {array_of({R"({"name": "Mast", "azimuth": 360})"}), "entry 1: its azimuth must be a whole number from 0 to 359, found: 360"},
         {array_of({R"({"azimuth": 3})"}), "entry 1: its name is missing or not text"},
         {array_of({"null", "null", "null", R"({"name": " 123456789012345678901 ", "azimuth": 3})"}),
          "entry 4: the name must have at most 20 characters, it has 21"},
