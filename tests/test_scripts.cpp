@@ -55,6 +55,9 @@ class TestScripts : public QObject {
     for (const char* ramp : {"7", "8"}) b.w().set_entries(defaults_with({QString("ramp=") + ramp})), write();
     const ControllerSet first_sent = SET_OF(defaults_with({"ramp=7"}));
     QVERIFY(at_w.size() == 2 && set_in(at_w[1]) == before && set_in(at_w[0]) == first_sent);
+    const QString copy = "backups/a copy.json";  // no time in its name: when it was written counts
+    QVERIFY(set_file::WRITE_WHOLE(copy, "{}").isEmpty() && backups::NEWEST_FIRST()[0].endsWith(copy));
+    QFile::remove(copy);
     later(200, [] { qobject_cast<QDialog*>(QApplication::activeModalWidget())->accept(); });
     b.w().findChild<QAction*>("load_backup")->trigger();
     QCOMPARE(b.w().entries(), ENTRIES_OF(first_sent, true));
