@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+#include <sys/stat.h>
 
 #include "app/myVar.h"
 #include "serial/port_links.h"
@@ -19,10 +20,10 @@ const QString IN_THE_WAY = ", not a link to a device: nothing was changed (move 
 class TestPorts : public QObject {
   Q_OBJECT
  private slots:
-  // A row: a command, what stood at ports/com<N> (N: the number given, else 2), what came of it, what stands there
-  // after. Routines: "list" (the device lists of ports 1, 3, 4, 5, 255, 0; what port 1's first device links), "link
-  // N DEVICE" (stable names from by-id/), "unlink N"; ACCEPT: "accept N PICK [FIRST]" (line PICK picked at FIRST,
-  // then N; what the chooser showed, velta.ini, the messages); options, run without any display: status, output.
+  // A row: a command, what stood at ports/com<N> (N: the number given, else 2; "ports a file": no ports/ folder), what
+  // came of it, what stands there after. Routines: "list" (the device lists of ports 1, 3, 4, 5, 255, 0; what port 1's
+  // first device links), "link N DEVICE" (stable names from by-id/), "unlink N"; ACCEPT: "accept N PICK [FIRST]" (line
+  // PICK picked at FIRST, then N; what the chooser showed, velta.ini, the messages); options, without a display: status, output.
   void links_from_the_chooser_and_the_command_line() {
     const std::vector<port_links::PortDescription> ports{
         {"/dev/ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI", "/dev/serial/by-id/usb-FTDI_A50285BI-if00-port0"},
@@ -51,6 +52,8 @@ class TestPorts : public QObject {
         {{"unlink", "255"}, "-> /dev/null", "", "none"},
         {{"unlink", "2"}, "none", "", "none"},
         {{"unlink", "2"}, "folder", "ports/com2 is a folder" + IN_THE_WAY, "folder"},
+        {{"unlink", "2"}, "fifo", "ports/com2 is something else" + IN_THE_WAY, "other"},
+        {{"unlink", "2"}, "ports a file", "ports/com2 cannot be made: Not a directory. Nothing was changed.", "none"},
         {{"unlink", "0"}, "none", "The port number 0 cannot be given a device: " + range, "none"},
         {{"accept", "2", "1", "5"}, "none", "accepted ports/com2 -> /dev/null (Null adapter) | 2 \r\n", "-> /dev/null"},
         {{"accept", "2", "1"}, "file", "stays /dev/null (Null adapter) |<none>ports/com2 is a file" + IN_THE_WAY, "file"},
@@ -72,6 +75,8 @@ class TestPorts : public QObject {
       const QString entry = QStringLiteral("ports/com%1").arg(n > 0 && n < 1000 ? n : 2), tag = c.args.join(' ') + ": ";
       if (const QString b = c.before; b == "file") QFile(entry).open(QIODevice::WriteOnly);
       else if (b == "folder") QDir().mkpath(entry); else if (b.startsWith("-> ")) QFile::link(b.mid(3), entry);
+      else if (b == "fifo") ::mkfifo(entry.toLocal8Bit(), 0600);
+      else if (b == "ports a file") QDir().rename("ports", "p"), QFile("ports").open(QIODevice::WriteOnly);
       QString got = c.args[0] == "link" ? port_links::LINK_PORT(n, c.args[2], dir.filePath("by-id")) : "";
       if (c.args[0] == "unlink") got = port_links::UNLINK_PORT(n);
       if (c.args[0] == "list") {
@@ -101,7 +106,7 @@ class TestPorts : public QObject {
       // What stands at the entry after, with the settings folder written as "DIR"; no half-made hidden file beside it.
       const QFileInfo info(entry);
       got += " | " + (info.isSymLink() ? "-> " + info.symLinkTarget().replace(dir.path(), "DIR") : info.isDir() ? "folder"
-                      : info.isFile() ? "file" : "none");
+                      : info.isFile() ? "file" : info.exists() ? "other" : "none");
       got += QDir("ports").entryList({".*"}, QDir::Hidden | QDir::System | QDir::Files).join(' ');
       QCOMPARE(tag + got, tag + c.printed + " | " + c.after);
       QDir::setCurrent(old);

@@ -2,8 +2,6 @@
 // painted as typed; Set Default. (That a read writes every read-out box is held by the
 // parameter tests: their other set differs from the first in all nineteen.)
 #include <QAccessible>
-#include <QComboBox>
-#include <QMenuBar>
 #include <QTest>
 
 #include "tests/harness/bench.h"
