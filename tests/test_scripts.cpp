@@ -102,6 +102,7 @@ class TestScripts : public QObject {
          "The file x was not loaded: it cannot be read (No such file or directory). Nothing was sent to the CBOX."},
         {{"--goto", "100", "--wait", "5"}, {"set speed 1000"}, 0, "", ""},
         {{"--goto", "100"}, {"fault replace=5:B for=G"}, 4, "", "cmd G: the CBOX answered B"},
+        {{"--goto", "100"}, {"fault cut=5 for=G"}, 4, "", "cmd G: communication timeout on <result>"},
         {{"--goto", "200", "--wait", "1"}, {"set speed 1"}, 6, "", "--wait 1 ran out: the CBOX still reports BUSY"},
         {{"--stop"}, {}, 0, "", ""},
         {{"--stop"}, {"fault replace=5:B for=G"}, 4, "", "Unknow reply from Fast-Stop command:B"},
